@@ -1,0 +1,79 @@
+// The recorder back end of the GL layer: a software model of the GL state the show relies on,
+// and a log of every glBegin/glEnd batch with its vertices and the state in force.
+//
+// What is modelled: matrix mode and the modelview, projection and texture stacks (load, push,
+// pop, translate, rotate, scale, multiply, glOrtho, gluPerspective, gluLookAt, as OpenGL and GLU
+// define them, in single precision like a GL driver); the enable bits; the blend function;
+// depth mask and function; line width; point size; current colour and texture coordinate; the
+// bound 2-D texture; viewport and clear colour. Rasterisation is not modelled: queries of
+// pixels return zeros.
+//
+// Matrices are column-major as OpenGL holds them: element (row r, column c) is m[c * 4 + r].
+// Vertices are logged as passed (object coordinates), with the colour and texture coordinate
+// current at each vertex. The log grows until gl_recorder_reset(); it belongs to the recorder.
+#ifndef ORDUNE_ENGINE_GLRECORDER_H
+#define ORDUNE_ENGINE_GLRECORDER_H
+
+#include "engine/gl.h"
+#include <string>
+#include <vector>
+
+struct GlMat4 {
+    float m[16];
+};
+
+// The state in force at a glBegin.
+struct GlDrawState {
+    bool blend, depth_test, depth_mask, texture, line_smooth, point_smooth;
+    GLenum blend_src, blend_dst, depth_func;
+    GLuint bound_texture;
+    float line_width, point_size;
+};
+
+struct GlBatch {
+    GLenum prim;
+    std::vector<float> v; // 3 floats a vertex
+    std::vector<float> c; // 4 floats a vertex: the current colour at each vertex
+    std::vector<float> t; // 2 floats a vertex: the current texture coordinate at each vertex
+    GlDrawState state;
+    GlMat4 mv, proj;
+    int count() const { return (int)(v.size() / 3); }
+};
+
+// One call outside a batch (vertex, colour and texture-coordinate calls are folded into
+// batches), with up to four of its arguments as numbers.
+struct GlCall {
+    const char* name;
+    double a[4];
+    int batch; // index into batches for glBegin, else -1
+};
+
+struct GlRecorder {
+    // Current state.
+    GLenum matrix_mode;
+    std::vector<GlMat4> modelview, projection, texture; // stacks; back() is the current matrix
+    GlDrawState draw;
+    bool cull_face, lighting;
+    float color[4], texcoord[2], clear_color[4];
+    int viewport[4];
+    GLuint next_texture_name;
+    std::vector<GLbitfield> attrib_stack;
+    std::vector<GlDrawState> attrib_draw;
+    std::vector<GlCall> calls;
+    std::vector<GlBatch> batches;
+    bool in_batch;
+    int errors; // calls made where OpenGL would raise an error (stack over/underflow, nesting)
+};
+
+// The recorder's state; valid for the whole run.
+GlRecorder* gl_recorder();
+// Back to a fresh context's state (viewport 0,0,1024,768), with empty logs.
+void gl_recorder_reset();
+// The number of logged calls of that name.
+int gl_recorder_count(const char* name);
+// The current matrix of a mode (GL_MODELVIEW, GL_PROJECTION, GL_TEXTURE).
+const GlMat4& gl_recorder_matrix(GLenum mode);
+// Applies a column-major matrix to (x, y, z, 1); writes four floats.
+void gl_mat4_apply(const GlMat4& m, float x, float y, float z, float out[4]);
+
+#endif

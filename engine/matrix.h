@@ -1,0 +1,34 @@
+// Matrix: 3x3, row-major (m[0] m[1] m[2] is the first row), applied to column vectors by
+// Vector::operator*. Angles are radians. Single precision; sines and cosines in double.
+#ifndef ORDUNE_ENGINE_MATRIX_H
+#define ORDUNE_ENGINE_MATRIX_H
+
+class Matrix {
+  public:
+    float m[9];
+
+    Matrix(); // all zero
+    Matrix(float a0, float a1, float a2, float a3, float a4, float a5, float a6, float a7,
+           float a8);
+    explicit Matrix(float s); // all nine entries s
+
+    Matrix makeIdentity();
+    Matrix makeScale(float sx, float sy, float sz);
+    // The transpose of Rz(c)*Ry(b)*Rx(a): v * M turns v by -c about z, -b about y, -a about x.
+    Matrix makeRotation(float a, float b, float c);
+    Matrix makeTranspose();
+
+    Matrix& operator=(float const& s);
+    Matrix operator+(Matrix const& b) const;
+    Matrix operator-(Matrix const& b) const;
+    Matrix operator+=(Matrix const& b);
+    Matrix operator-=(Matrix const& b);
+    // A * B with A (this) on the left.
+    Matrix operator*(Matrix const& b) const;
+    Matrix operator*=(Matrix const& b);
+    Matrix operator*(float const& s) const;
+    Matrix operator*=(float const& s);
+    bool operator==(Matrix const& b) const;
+};
+
+#endif

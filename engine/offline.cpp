@@ -1,0 +1,53 @@
+// Virtual-time driving of the show. The clock is set, not measured, so a frame's content does
+// not depend on how long earlier frames took to draw.
+#include "engine/offline.h"
+#include "engine/gl.h"
+#include "engine/show.h"
+
+#include <cmath>
+
+float offline_time(long k, double fps) {
+    return (float)((double)k / fps);
+}
+
+long offline_frame_at(double seconds, double fps) {
+    long k = lround(seconds * fps);
+    return k < 0 ? 0 : k;
+}
+
+long offline_frame_count(double fps) {
+    long k = 0;
+    while (show_ms(offline_time(k, fps)) <= SHOW_LAST_MS)
+        k++;
+    return k + 1;
+}
+
+static bool music_open = false;
+
+void offline_begin() {
+    show_init();
+    music_open = musicflag == 1 && sound.openOffline();
+    kello = Timer();
+}
+
+void offline_draw(long k, double fps, std::vector<short>* pcm) {
+    kello.time = offline_time(k, fps);
+    if (music_open)
+        sound.advanceTo(kello.time, pcm);
+    show_frame(show_ms(kello.time));
+}
+
+void offline_skip(long from, long to, double fps) {
+    GlApi saved = glapi;
+    glapi = gl_null_api;
+    for (long k = from; k < to; k++)
+        offline_draw(k, fps, nullptr);
+    glapi = saved;
+}
+
+void offline_end() {
+    show_free();
+    if (music_open)
+        sound.release();
+    music_open = false;
+}

@@ -1,0 +1,27 @@
+// The show on a virtual clock, for the trace tool and the offline renderer: frame k at F frames
+// per second is drawn at show time k/F, with the music position of the module rendered offline
+// up to that time. Scene statics, sync tracks and both random generators then evolve exactly as
+// in a live run at a steady F fps. Draws through whatever GL back end is in force.
+#ifndef ORDUNE_ENGINE_OFFLINE_H
+#define ORDUNE_ENGINE_OFFLINE_H
+
+#include <vector>
+
+// Show time of frame k at fps, in float seconds as the clock holds it.
+float offline_time(long k, double fps);
+// The frame whose time is closest to `seconds`.
+long offline_frame_at(double seconds, double fps);
+// The number of frames a live run at fps draws: up to and including the first past 199999 ms.
+long offline_frame_count(double fps);
+
+// Builds the show (show_init) on the current back end and opens the music offline when
+// music.xm is there. The clock reads 0.
+void offline_begin();
+// Sets the clock and the music position to frame k, then draws it with show_frame. Appends the
+// frame's audio to pcm when pcm is not null. Frames must be drawn in order, none skipped.
+void offline_draw(long k, double fps, std::vector<short>* pcm);
+// Draws frames [from, to) through the null back end and restores the back end in force.
+void offline_skip(long from, long to, double fps);
+void offline_end();
+
+#endif

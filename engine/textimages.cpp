@@ -1,0 +1,5 @@
+// Lettering textures: none are made yet.
+#include "engine/textimages.h"
+
+void font_init() {}
+void font_free() {}

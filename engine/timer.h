@@ -1,0 +1,23 @@
+// The show clock `kello`: float seconds since Timer::start, read from SDL's millisecond counter.
+// `time` is the one value the rest of the show reads; offline tools set it directly.
+#ifndef ORDUNE_ENGINE_TIMER_H
+#define ORDUNE_ENGINE_TIMER_H
+
+class Timer {
+  public:
+    float offset; // added to the clock; 0 unless add() is used
+    // The counter reading, in seconds, taken as the show's zero. (Named apart from start(),
+    // which C++ does not let share the name.)
+    float startReading;
+    float time; // show time in seconds
+
+    Timer() : offset(0), startReading(0), time(0) {}
+    // Zeroes the clock, takes the current reading as zero, then updates.
+    void start();
+    // Once a frame, before anything reads time. A negative time restarts the clock.
+    void update();
+    // Shifts the clock; the show does not use it.
+    void add(float seconds);
+};
+
+#endif

@@ -1,0 +1,43 @@
+// Opening the SDL 1.2 display. The size is fixed here, independent of the resolution globals.
+#include "engine/window.h"
+
+#include <SDL.h>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+static const char* caption = "Mervane::Ordune";
+
+int Window::create(bool) {
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        fprintf(stderr, "ordune: cannot open the display: %s\n", SDL_GetError());
+        return 0;
+    }
+    // Without an X server SDL falls back to its offscreen or dummy driver, which would open an
+    // invisible context and play the show to nobody. Those count as a display only when asked
+    // for by name.
+    char driver[32] = "";
+    SDL_VideoDriverName(driver, sizeof driver);
+    bool asked = getenv("SDL_VIDEODRIVER") != NULL;
+    if (!asked && (strcmp(driver, "offscreen") == 0 || strcmp(driver, "dummy") == 0)) {
+        fprintf(stderr, "ordune: cannot open the display: no X server or Wayland compositor "
+                        "(DISPLAY is not set)\n");
+        SDL_Quit();
+        return 0;
+    }
+    SDL_ShowCursor(SDL_DISABLE);
+    // Depth 0 takes the desktop's; SDL 1.2 on SDL2 scales the full-screen surface to the desktop
+    // instead of switching the monitor's mode.
+    SDL_Surface* screen = SDL_SetVideoMode(1024, 768, 0, SDL_FULLSCREEN | SDL_OPENGL);
+    if (!screen)
+        screen = SDL_SetVideoMode(1024, 768, 0, SDL_OPENGL);
+    if (!screen) {
+        fprintf(stderr, "ordune: cannot open a 1024x768 OpenGL display: %s\n", SDL_GetError());
+        SDL_Quit();
+        return 0;
+    }
+    SDL_WM_SetCaption(caption, NULL);
+    // Requested after the mode is set, so the buffering in force is SDL's default: double.
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    return 1;
+}

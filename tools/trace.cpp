@@ -1,0 +1,162 @@
+// ordune-trace: shows what one frame of the show draws. Plays the show from 0 on a virtual
+// clock through the null back end, then draws the chosen frame through the recorder and prints
+// one JSON object per glBegin/glEnd batch (or one short line per batch with --summary).
+//
+//   ordune-trace --at SECONDS [--fps N] [--summary]
+//   ordune-trace --scene NAME --pos P [--summary]     one scene alone, after the frame set-up
+//
+// Floats are printed with %.9g, which reads back to the same float.
+#include "engine/gl.h"
+#include "engine/glrecorder.h"
+#include "engine/offline.h"
+#include "engine/show.h"
+
+#include <cerrno>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+static const char* usage = "usage: ordune-trace --at SECONDS [--fps N] [--summary]\n"
+                           "       ordune-trace --scene NAME --pos P [--summary]\n";
+
+// One line naming the fault, then the usage; the exit status for bad arguments.
+__attribute__((format(printf, 1, 2))) static int fail_usage(const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    fprintf(stderr, "ordune-trace: ");
+    vfprintf(stderr, fmt, ap);
+    fprintf(stderr, "\n%s", usage);
+    va_end(ap);
+    return 2;
+}
+
+// A whole argument as a finite number, or false.
+static bool parse_number(const char* s, double* out) {
+    char* end;
+    errno = 0;
+    double v = strtod(s, &end);
+    if (end == s || *end != '\0' || errno == ERANGE || v != v)
+        return false;
+    *out = v;
+    return true;
+}
+
+static void print_floats(const float* f, int n) {
+    for (int i = 0; i < n; i++)
+        printf(i ? ",%.9g" : "%.9g", f[i]);
+}
+
+static void print_tuples(const char* key, const std::vector<float>& v, int width) {
+    printf("\"%s\":[", key);
+    for (size_t i = 0; i < v.size(); i += width) {
+        printf(i ? ",[" : "[");
+        print_floats(&v[i], width);
+        printf("]");
+    }
+    printf("]");
+}
+
+static const char* truth(bool b) {
+    return b ? "true" : "false";
+}
+
+static void print_batch_json(const GlBatch& b) {
+    const GlDrawState& s = b.state;
+    printf("{\"prim\":\"%s\",\"n\":%d,", gl_prim_name(b.prim), b.count());
+    print_tuples("v", b.v, 3);
+    printf(",");
+    print_tuples("t", b.t, 2);
+    printf(",");
+    print_tuples("c", b.c, 4);
+    printf(",\"blend\":%s,\"src\":\"%s\",", truth(s.blend), gl_enum_name(s.blend_src));
+    printf("\"dst\":\"%s\",\"depth_test\":%s,", gl_enum_name(s.blend_dst), truth(s.depth_test));
+    printf("\"depth_mask\":%s,\"line_width\":%.9g,", truth(s.depth_mask), s.line_width);
+    printf("\"point_size\":%.9g,\"texture\":%s,\"mv\":[", s.point_size, truth(s.texture));
+    print_floats(b.mv.m, 16);
+    printf("],\"proj\":[");
+    print_floats(b.proj.m, 16);
+    printf("]}\n");
+}
+
+static void print_batch_summary(int i, const GlBatch& b) {
+    const GlDrawState& s = b.state;
+    printf("%4d %-14s n=%-6d blend=%s %s/%s depth=%s mask=%s lw=%g ps=%g tex=%s", i,
+           gl_prim_name(b.prim), b.count(), s.blend ? "on" : "off", gl_enum_name(s.blend_src),
+           gl_enum_name(s.blend_dst), s.depth_test ? "on" : "off", s.depth_mask ? "on" : "off",
+           s.line_width, s.point_size, s.texture ? "on" : "off");
+    if (b.count() > 0)
+        printf(" c0=(%.3g,%.3g,%.3g,%.3g)", b.c[0], b.c[1], b.c[2], b.c[3]);
+    printf("\n");
+}
+
+int main(int argc, char** argv) {
+    double at = -1, fps = 60, pos = -1;
+    const char* scene = nullptr;
+    bool summary = false, have_at = false, have_pos = false;
+    for (int i = 1; i < argc; i++) {
+        const char* a = argv[i];
+        bool has_value = i + 1 < argc;
+        if (strcmp(a, "--summary") == 0) {
+            summary = true;
+        } else if (strcmp(a, "--help") == 0) {
+            printf("%s", usage);
+            return 0;
+        } else if (strcmp(a, "--at") == 0 || strcmp(a, "--fps") == 0 || strcmp(a, "--pos") == 0 ||
+                   strcmp(a, "--scene") == 0) {
+            if (!has_value)
+                return fail_usage("%s needs a value", a);
+            const char* v = argv[++i];
+            if (strcmp(a, "--scene") == 0) {
+                scene = v;
+                continue;
+            }
+            double* target = strcmp(a, "--at") == 0 ? &at : strcmp(a, "--fps") == 0 ? &fps : &pos;
+            if (!parse_number(v, target))
+                return fail_usage("not a number: %s", v);
+            have_at |= target == &at;
+            have_pos |= target == &pos;
+        } else {
+            return fail_usage("unknown argument: %s", a);
+        }
+    }
+    if (fps <= 0 || fps > 1000)
+        return fail_usage("--fps must lie in (0, 1000], not %g", fps);
+    const SceneEntry* entry = nullptr;
+    if (scene) {
+        entry = scene_find(scene);
+        if (!entry) {
+            fprintf(stderr, "ordune-trace: unknown scene %s (scenes: %s)\n", scene, scene_names());
+            return 2;
+        }
+        if (!have_pos || pos < 0 || pos > 1)
+            return fail_usage("--scene needs --pos between 0 and 1");
+        if (have_at)
+            return fail_usage("--at and --scene exclude each other");
+    } else if (!have_at || at < 0 || at > 200.0) {
+        return fail_usage("--at needs a time between 0 and 200 seconds");
+    }
+
+    gl_use_null();
+    offline_begin();
+    if (entry) {
+        gl_use_recorder();
+        show_frame_setup();
+        entry->draw((float)pos);
+    } else {
+        long k = offline_frame_at(at, fps);
+        offline_skip(0, k, fps);
+        gl_use_recorder();
+        offline_draw(k, fps, nullptr);
+    }
+    const std::vector<GlBatch>& batches = gl_recorder()->batches;
+    for (size_t i = 0; i < batches.size(); i++) {
+        if (summary)
+            print_batch_summary((int)i, batches[i]);
+        else
+            print_batch_json(batches[i]);
+    }
+    gl_use_null();
+    offline_end();
+    return 0;
+}
