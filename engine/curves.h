@@ -1,0 +1,50 @@
+// Curve tools: one cubic Hermite segment, straight-line interpolation of vectors, a 1-D
+// Catmull-Rom value and a segment whose centre and orientation move over a time window.
+#ifndef ORDUNE_ENGINE_CURVES_H
+#define ORDUNE_ENGINE_CURVES_H
+
+#include "engine/vector.h"
+
+// a * (1 - t) + b * t; t is not clamped, so t outside 0..1 extrapolates.
+Vector lerpVector(const Vector& a, const Vector& b, float t);
+
+// The uniform Catmull-Rom spline through p1 (t = 0) and p2 (t = 1), p0 and p3 shaping it.
+float catmullromValue(float t, float p0, float p1, float p2, float p3);
+
+// One cubic Hermite segment in 3-D, single precision. Both tangents lie between the two points
+// in the field order. Parameter 0 gives start, 1 gives end; t is not clamped.
+class HermiteCurve {
+  public:
+    Vector start;
+    Vector startTangent;
+    Vector endTangent;
+    Vector end;
+
+    HermiteCurve(); // all four (0, 0, 0)
+    HermiteCurve(const Vector& start, const Vector& startTangent, const Vector& endTangent,
+                 const Vector& end);
+
+    void set(const Vector& start, const Vector& startTangent, const Vector& endTangent,
+             const Vector& end);
+    // One coordinate: start point p0, start tangent m0, end tangent m1, end point p1.
+    float value(float p0, float m0, float m1, float p1, float t);
+    Vector getValue(float t);
+    // d/dt of getValue: the velocity along the segment at t.
+    Vector getDerivative(float t);
+};
+
+// A segment of length 2 * halfLength lying along x before rotation, centred on its position.
+// The owner fills the fields; times are in whatever unit the owner passes to calcPos.
+class Line {
+  public:
+    Vector rotStart, rotEnd; // Euler angles in radians, as Matrix::makeRotation takes them
+    Vector posStart, posEnd; // centre
+    float startTime, endTime;
+    float halfLength;
+
+    // The end points at time t: rotation and centre interpolated linearly over the window,
+    // held at the start values before it and at the end values after it.
+    void calcPos(float t, Vector* a, Vector* b);
+};
+
+#endif
