@@ -59,7 +59,7 @@ void serotonin(float alpha, float progress);
 
 // Creates the four molecules from their tables; called once at start-up, before any drawing.
 void molekyyli_init();
-// Releases them; the globals keep their (dangling) values.
+// Releases them and sets the globals to null; calling it again does nothing.
 void molekyyli_free();
 
 #endif
