@@ -19,4 +19,9 @@ class AlkuPala {
     float speed;
 };
 
+// The opening scene's chips: alku_init allocates alkupalacount of them, alku_free releases
+// them. Fixed after set-up.
+extern int alkupalacount;
+extern AlkuPala* alkupalaset;
+
 #endif
