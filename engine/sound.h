@@ -19,6 +19,10 @@ class Sound {
     unsigned int getRow();
     void release();
 
+    // Makes getOrder/getRow report (order, row) until the next play, advanceTo or release;
+    // for tests that drive sync tracks without music.
+    void pinPosition(unsigned int order, unsigned int row);
+
     // Offline mode, for tools that run the show on a virtual clock without an audio device:
     // openOffline loads the module (returns 0 with one line on stderr when it cannot); advanceTo
     // renders the module up to `seconds` of show time, appending the 44100 Hz interleaved

@@ -1,0 +1,67 @@
+// Event tracks: fire on the music's exact order and row, then decay by the show clock in whole
+// milliseconds, the same truncation the main loop applies to the frame.
+#include "engine/sync.h"
+#include "engine/position.h"
+#include "engine/show.h"
+
+#include <cstring>
+
+static int* zeroed(int n) {
+    int* a = new int[n];
+    memset(a, 0, sizeof(int) * n);
+    return a;
+}
+
+Sync::Sync(int capacity) : activated(0), capacity(capacity < 0 ? 0 : capacity), count(0) {
+    eventOrder = zeroed(this->capacity);
+    eventRow = zeroed(this->capacity);
+    eventDuration = zeroed(this->capacity);
+    eventStart = zeroed(this->capacity);
+    eventEnd = zeroed(this->capacity);
+    eventFired = zeroed(this->capacity);
+}
+
+// The arrays of a zero-capacity track are empty allocations; they are released all the same.
+Sync::~Sync() {
+    delete[] eventOrder;
+    delete[] eventRow;
+    delete[] eventDuration;
+    delete[] eventStart;
+    delete[] eventEnd;
+    delete[] eventFired;
+}
+
+void Sync::add(int order, int row, int duration) {
+    if (count < capacity) {
+        eventOrder[count] = order;
+        eventRow[count] = row;
+        eventDuration[count] = duration;
+    }
+    count++;
+}
+
+float Sync::getValue() {
+    int row = (int)sound.getRow();
+    int order = (int)sound.getOrder();
+    int now = (int)(kello.time * 1000.0f);
+
+    activated = 0;
+    for (int i = 0; i < capacity; i++) {
+        if (eventOrder[i] == order && eventRow[i] == row && eventFired[i] == 0) {
+            activated = 1;
+            eventFired[i] = 1;
+            eventStart[i] = now;
+            eventEnd[i] = now + eventDuration[i];
+        }
+    }
+
+    float sum = 0.0f;
+    for (int i = 0; i < capacity; i++)
+        if (eventFired[i] == 1)
+            sum += 1.0f - calcPosInt(now, eventStart[i], eventEnd[i]);
+    return sum > 1.0f ? 1.0f : sum;
+}
+
+int Sync::getActivated() {
+    return activated;
+}

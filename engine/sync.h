@@ -1,0 +1,45 @@
+// Sync: an event track keyed to the music's pattern order and row, whose pulses decay by the
+// show clock. Scenes build tracks in _init (new, then add), read them once a frame, delete in
+// _free.
+#ifndef ORDUNE_ENGINE_SYNC_H
+#define ORDUNE_ENGINE_SYNC_H
+
+// Each event fires the first time getValue() finds the music exactly at its (order, row); from
+// then on it contributes a pulse that is 1 at the firing millisecond and falls linearly to 0
+// over its duration. getValue() reads the position from the global player `sound` (row first,
+// then order) and the time from the global clock `kello` (seconds, truncated to whole ms).
+// Tests drive both: set `kello.time`, and pin the position with `sound.pinPosition(order, row)`.
+//
+// All slots take part, not only the filled ones: an unfilled slot is the event (0, 0, 0) and
+// fires at order 0, row 0 like any other. Each event fires at most once per run; a row that
+// passes between two reads is missed for good. Used from the main thread only.
+class Sync {
+  public:
+    int activated; // 1 when the latest getValue() fired at least one event
+    int capacity;  // number of slots, fixed at construction
+    int count;     // add() calls so far; keeps counting past capacity
+    // capacity ints each, owned by the track, zero after construction.
+    int* eventOrder;    // pattern-order index at which the event fires
+    int* eventRow;      // row within that pattern
+    int* eventDuration; // pulse length, ms
+    int* eventStart;    // clock ms at which it fired
+    int* eventEnd;      // eventStart + eventDuration
+    int* eventFired;    // 0 until it fires, then 1 for good
+
+    // A negative capacity is taken as 0: a track with no slots, whose value is always 0.
+    explicit Sync(int capacity);
+    ~Sync();
+    Sync(const Sync&) = delete;
+    Sync& operator=(const Sync&) = delete;
+
+    // Stores the event in slot `count` while there is room; an add past capacity is dropped.
+    // duration in ms.
+    void add(int order, int row, int duration);
+    // Fires the events at the current position, then returns the sum of live pulses capped
+    // at 1, in [0, 1].
+    float getValue();
+    // activated as the latest getValue() left it.
+    int getActivated();
+};
+
+#endif
