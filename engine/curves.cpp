@@ -1,0 +1,59 @@
+// Hermite segments, vector interpolation, the 1-D Catmull-Rom value and moving line segments.
+// Single precision throughout: the scenes' motion was tuned on float results.
+#include "engine/curves.h"
+
+#include "engine/matrix.h"
+#include "engine/position.h"
+
+Vector lerpVector(const Vector& a, const Vector& b, float t) {
+    return a * (1.0f - t) + b * t;
+}
+
+float catmullromValue(float t, float p0, float p1, float p2, float p3) {
+    float t2 = t * t, t3 = t2 * t;
+    return 0.5f * (2.0f * p1 + (p2 - p0) * t + (2.0f * p0 - 5.0f * p1 + 4.0f * p2 - p3) * t2 +
+                   (-p0 + 3.0f * p1 - 3.0f * p2 + p3) * t3);
+}
+
+HermiteCurve::HermiteCurve() {}
+
+HermiteCurve::HermiteCurve(const Vector& start, const Vector& startTangent,
+                           const Vector& endTangent, const Vector& end)
+    : start(start), startTangent(startTangent), endTangent(endTangent), end(end) {}
+
+void HermiteCurve::set(const Vector& s, const Vector& st, const Vector& et, const Vector& e) {
+    start = s;
+    startTangent = st;
+    endTangent = et;
+    end = e;
+}
+
+float HermiteCurve::value(float p0, float m0, float m1, float p1, float t) {
+    float t2 = t * t, t3 = t2 * t;
+    return (2.0f * t3 - 3.0f * t2 + 1.0f) * p0 + (t3 - 2.0f * t2 + t) * m0 + (t3 - t2) * m1 +
+           (-2.0f * t3 + 3.0f * t2) * p1;
+}
+
+Vector HermiteCurve::getValue(float t) {
+    float x = value(start.x, startTangent.x, endTangent.x, end.x, t);
+    float y = value(start.y, startTangent.y, endTangent.y, end.y, t);
+    float z = value(start.z, startTangent.z, endTangent.z, end.z, t);
+    return Vector(x, y, z);
+}
+
+Vector HermiteCurve::getDerivative(float t) {
+    float t2 = t * t;
+    float h00 = 6.0f * t2 - 6.0f * t, h10 = 3.0f * t2 - 4.0f * t + 1.0f;
+    float h01 = 3.0f * t2 - 2.0f * t, h11 = -6.0f * t2 + 6.0f * t;
+    return start * h00 + startTangent * h10 + endTangent * h01 + end * h11;
+}
+
+void Line::calcPos(float t, Vector* a, Vector* b) {
+    float f = calcPosFloat(t, startTime, endTime);
+    Vector r = lerpVector(rotStart, rotEnd, f);
+    Vector c = lerpVector(posStart, posEnd, f);
+    Matrix m;
+    m.makeRotation(r.x, r.y, r.z);
+    *a = c + Vector(halfLength, 0, 0) * m;
+    *b = c + Vector(-halfLength, 0, 0) * m;
+}
