@@ -26,10 +26,10 @@ extern FontTexture font_textures[FONT_TEXTURES_MAX];
 extern int font_inc; // records filled, and the index the next font_texture fills
 
 // Makes a texture from width*height RGBA pixels (bytes as they lie), appends its record and
-// leaves texturing disabled and no texture bound. The table's capacity is not checked: stay
-// within FONT_TEXTURES_MAX records.
+// leaves texturing disabled and no texture bound. Once the table is full it does nothing.
 void font_texture(const unsigned char* pixels, unsigned int width, unsigned int height);
-// Uploads the five pictures in index order; once, right after textures_init.
+// Uploads the five pictures in index order, refilling the table from index 0; once a show,
+// right after textures_init.
 void font_init();
 // Nothing to do: the textures live until the process ends.
 void font_free();

@@ -20,12 +20,18 @@ enum { BLOB_WIDTH = 0, BLOB_HEIGHT = 1, BLOB_BPP = 2, BLOB_PIXELS = 3 };
 // Word i of a blob as a number, whatever the host's byte order.
 uint32_t blob_word(const uint32_t* blob, int i);
 
-// The five lettering pictures, generated at build time from data/lettering.txt.
-extern const uint32_t ordune_image[];    // 61 x 22, "Ordune"
-extern const uint32_t mervane_image[];   // 116 x 36, "mervane"
-extern const uint32_t tamsel_image[];    // 300 x 36, "fluoxetine: tamsel"
-extern const uint32_t vorn_image[];      // 261 x 36, "fluvoxamine: vorn"
-extern const uint32_t greetings_image[]; // 417 x 1080, the greetings column
+// Words in a blob of w x h pixels: three header words, the pixels and the closing 0.
+constexpr int blob_words(int w, int h) {
+    return BLOB_PIXELS + w * h + 1;
+}
+
+// The five lettering pictures, generated at build time from data/lettering.txt. The bounds
+// pin their sizes: a generated picture with more pixels does not compile.
+extern const uint32_t ordune_image[blob_words(61, 22)];       // "Ordune"
+extern const uint32_t mervane_image[blob_words(116, 36)];     // "Mervane"
+extern const uint32_t tamsel_image[blob_words(300, 36)];      // "fluoxetine: tamsel"
+extern const uint32_t vorn_image[blob_words(261, 36)];        // "fluvoxamine: vorn"
+extern const uint32_t greetings_image[blob_words(417, 1080)]; // the greetings column
 
 // A picture in the blob's pixel layout and the OpenGL texture made from it. Created with new
 // in an _init, deleted in the matching _free; the GL texture name is never deleted.
@@ -35,7 +41,8 @@ class Texture {
     unsigned int id;   // the OpenGL texture name; set by upload()
     uint32_t* data;    // width*height pixels, owned (array new)
 
-    // Every pixel 0xFF000000 as a native word; only matters until the screen is copied in.
+    // Every pixel the bytes R 255, G 0, B 0, A 0 (0xFF000000 read big-endian); only matters
+    // until the screen is copied in.
     Texture(int w, int h);
     // Copies w*h pixel words, e.g. from a blob at BLOB_PIXELS.
     Texture(int w, int h, const uint32_t* pixels);
