@@ -12,7 +12,19 @@ static int* zeroed(int n) {
     return a;
 }
 
-Sync::Sync(int capacity) : activated(0), capacity(capacity < 0 ? 0 : capacity), count(0) {
+// Built on first use, so tracks constructed during static initialisation find it ready.
+static std::vector<SyncSource>& registry() {
+    static std::vector<SyncSource> tracks;
+    return tracks;
+}
+
+const std::vector<SyncSource>& sync_tracks() {
+    return registry();
+}
+
+Sync::Sync(int capacity, const char* file, int line)
+    : activated(0), capacity(capacity < 0 ? 0 : capacity), count(0) {
+    registry().push_back({this, file, line});
     eventOrder = zeroed(this->capacity);
     eventRow = zeroed(this->capacity);
     eventDuration = zeroed(this->capacity);
@@ -23,6 +35,12 @@ Sync::Sync(int capacity) : activated(0), capacity(capacity < 0 ? 0 : capacity), 
 
 // The arrays of a zero-capacity track are empty allocations; they are released all the same.
 Sync::~Sync() {
+    std::vector<SyncSource>& tracks = registry();
+    for (size_t i = 0; i < tracks.size(); i++)
+        if (tracks[i].track == this) {
+            tracks.erase(tracks.begin() + (long)i);
+            break;
+        }
     delete[] eventOrder;
     delete[] eventRow;
     delete[] eventDuration;

@@ -4,6 +4,8 @@
 #ifndef ORDUNE_ENGINE_SYNC_H
 #define ORDUNE_ENGINE_SYNC_H
 
+#include <vector>
+
 // Each event fires the first time getValue() finds the music exactly at its (order, row); from
 // then on it contributes a pulse that is 1 at the firing millisecond and falls linearly to 0
 // over its duration. getValue() reads the position from the global player `sound` (row first,
@@ -27,7 +29,9 @@ class Sync {
     int* eventFired;    // 0 until it fires, then 1 for good
 
     // A negative capacity is taken as 0: a track with no slots, whose value is always 0.
-    explicit Sync(int capacity);
+    // file and line name the code that built the track, the caller's by default; the cue sheet
+    // tells by them which scene a track belongs to.
+    explicit Sync(int capacity, const char* file = __builtin_FILE(), int line = __builtin_LINE());
     ~Sync();
     Sync(const Sync&) = delete;
     Sync& operator=(const Sync&) = delete;
@@ -41,5 +45,14 @@ class Sync {
     // activated as the latest getValue() left it.
     int getActivated();
 };
+
+// Every track alive, in construction order, with where it was built: a track joins the list
+// when constructed and leaves it when deleted. For tools that list the show's cues.
+struct SyncSource {
+    const Sync* track;
+    const char* file; // as the compiler saw it, often a full path
+    int line;
+};
+const std::vector<SyncSource>& sync_tracks();
 
 #endif
