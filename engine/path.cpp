@@ -25,10 +25,14 @@ Vector Path::getValue(float t) {
     if (count < 1)
         return Vector(0, 0, 0);
     float s = t * (float)(count - 1);
-    int i = (int)std::floor(s);
+    float i = std::floor(s);
     // The cursor stops on the first node for i below 0 and on the last one past the end, so
-    // the outer segments extrapolate at the start and the last point holds at the end.
-    points->goToNode(i);
+    // the outer segments extrapolate at the start and the last point holds at the end. The
+    // walk is bounded by the list, which also keeps a huge or NaN t from overflowing an int.
+    int node = 0;
+    if (i >= 1.0f)
+        node = i < (float)(count - 1) ? (int)i : count - 1;
+    points->goToNode(node);
     Vector a = *(Vector*)points->getCurrent();
     points->goForward();
     Vector b = *(Vector*)points->getCurrent();
@@ -36,7 +40,7 @@ Vector Path::getValue(float t) {
     Vector c = *(Vector*)points->getCurrent();
     HermiteCurve curve;
     curve.set(a, b - a, c - b, b);
-    return curve.getValue(s - (float)i);
+    return curve.getValue(s - i);
 }
 
 void Path::draw() {

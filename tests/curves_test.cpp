@@ -93,6 +93,9 @@ TEST(Paths, BeyondTheLastPointHolds) {
     EXPECT_FLOAT_EQ(p->getValue(1.3f).x, 2);
     EXPECT_TRUE(p->getValue(1.5f) == Vector(2, 0, 0));
     EXPECT_TRUE(p->getValue(7) == Vector(2, 0, 0));
+    // Far outside the range the walk stays on the list: the end points, not a crash.
+    EXPECT_TRUE(p->getValue(1e12f) == Vector(2, 0, 0));
+    EXPECT_TRUE(p->getValue(-1e12f) == Vector(0, 0, 0));
     // Evaluation leaves the cursor on a node of the list and the points untouched.
     EXPECT_TRUE(p->points->isAtEnd());
     EXPECT_TRUE(*(Vector*)p->points->getFirst() == Vector(0, 0, 0));
