@@ -1,0 +1,256 @@
+// Scene ruutu through the recorder: the stroke field and its colours, the frame squares, the
+// rising molecules' windows and the camera's pull-back on a cue.
+#include "engine/colors.h"
+#include "engine/gl.h"
+#include "engine/glrecorder.h"
+#include "engine/position.h"
+#include "engine/show.h"
+#include "engine/sync.h"
+#include "molecules/molecules.h"
+#include "scenes/ruutu.h"
+#include "scenes/scenes.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+Vector vertex(const GlBatch& b, int i) {
+    return Vector(b.v[i * 3], b.v[i * 3 + 1], b.v[i * 3 + 2]);
+}
+
+void expect_colour(const GlBatch& b, int i, const Vector& rgb, float alpha) {
+    EXPECT_EQ(b.c[i * 4], rgb.x) << "vertex " << i;
+    EXPECT_EQ(b.c[i * 4 + 1], rgb.y) << "vertex " << i;
+    EXPECT_EQ(b.c[i * 4 + 2], rgb.z) << "vertex " << i;
+    EXPECT_EQ(b.c[i * 4 + 3], alpha) << "vertex " << i;
+}
+
+// The batches of one primitive, in drawing order.
+std::vector<const GlBatch*> batches_of(GLenum prim) {
+    std::vector<const GlBatch*> out;
+    for (const GlBatch& b : gl_recorder()->batches)
+        if (b.prim == prim)
+            out.push_back(&b);
+    return out;
+}
+
+// The stroke field: the one line batch of 7200 points.
+const GlBatch* field() {
+    for (const GlBatch& b : gl_recorder()->batches)
+        if (b.prim == GL_LINES && b.count() == 2 * RUUTU_STROKES)
+            return &b;
+    return nullptr;
+}
+
+// Each drawn molecule is scaled down once, and nothing else in the scene scales.
+int molecules_drawn() {
+    return gl_recorder_count("glScalef");
+}
+
+} // namespace
+
+class Ruutu : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        molekyyli_init();
+        ruutu_init();
+    }
+    static void TearDownTestSuite() {
+        ruutu_free();
+        molekyyli_free();
+    }
+    void SetUp() override {
+        sound.pinPosition(0, 0); // no ruutu cue sits there
+        kello.time = 90.0f;
+        gl_use_recorder();
+        gl_recorder_reset();
+    }
+    void TearDown() override { gl_use_null(); }
+    void draw(float pos) {
+        gl_recorder_reset();
+        ruutu(pos);
+    }
+};
+
+TEST_F(Ruutu, FieldIs7200VerticesOrangeAtTheFootBlueAtTheTip) {
+    draw(0.5f);
+    const GlBatch* f = field();
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(f->state.line_width, 2.0f);
+    EXPECT_TRUE(f->state.blend);
+    EXPECT_FALSE(f->state.depth_test);
+    EXPECT_FALSE(f->state.texture);
+    // Fully faded in at the middle: the envelope is 1 and the field has grown.
+    float alpha = 0.7f;
+    for (int i = 0; i < RUUTU_STROKES; i++) {
+        expect_colour(*f, 2 * i, oranssi, alpha);
+        expect_colour(*f, 2 * i + 1, sininen, alpha);
+        if (HasFailure())
+            break;
+    }
+    // Feet on the ground from -1.25 to one step short of +1.25, row-major.
+    Vector first = vertex(*f, 0), last = vertex(*f, 2 * (RUUTU_STROKES - 1));
+    EXPECT_FLOAT_EQ(first.x, -1.25f);
+    EXPECT_FLOAT_EQ(first.z, -1.25f);
+    EXPECT_FLOAT_EQ(last.x, (59 / 60.0f - 0.5f) * 2.5f);
+    EXPECT_FLOAT_EQ(last.z, (59 / 60.0f - 0.5f) * 2.5f);
+    EXPECT_NEAR(vertex(*f, 2).x - first.x, 2.5f / 60, 1e-6f);
+    EXPECT_NEAR(vertex(*f, 2 * RUUTU_SIDE).z - first.z, 2.5f / 60, 1e-6f);
+    // Twisted tips keep their height and their distance from the vertical axis.
+    for (int i = 0; i < RUUTU_STROKES; i += 97) {
+        Vector foot = vertex(*f, 2 * i), tip = vertex(*f, 2 * i + 1);
+        EXPECT_EQ(foot.y, 0.0f);
+        EXPECT_NEAR(tip.y, 0.075f, 1e-6f);
+        EXPECT_NEAR(std::hypot(tip.x, tip.z), std::hypot(foot.x, foot.z), 1e-5f);
+    }
+}
+
+TEST_F(Ruutu, StrokesStandStraightBeforeTheTwistStarts) {
+    for (float pos : {0.12f, 0.2f, 0.244f}) {
+        draw(pos);
+        const GlBatch* f = field();
+        ASSERT_NE(f, nullptr);
+        EXPECT_FLOAT_EQ(f->c[3], 0.7f) << pos;
+        for (int i = 0; i < RUUTU_STROKES; i += 61) {
+            Vector foot = vertex(*f, 2 * i), tip = vertex(*f, 2 * i + 1);
+            EXPECT_EQ(tip.x, foot.x);
+            EXPECT_EQ(tip.z, foot.z);
+            EXPECT_EQ(tip.y, 0.15f * pos);
+        }
+    }
+}
+
+TEST_F(Ruutu, PlasmaIsZeroWithoutAmplitudeAndBoundedByFourTimesIt) {
+    ruutuplasma(0.7f, 0);
+    for (int n = 0; n < RUUTU_STROKES; n++)
+        ASSERT_EQ(ruudukkorot[n], 0.0f);
+    ruutuplasma(0.7f, 0.2f);
+    float largest = 0;
+    for (int n = 0; n < RUUTU_STROKES; n++)
+        largest = std::fmax(largest, std::fabs(ruudukkorot[n]));
+    EXPECT_GT(largest, 0.0f);
+    EXPECT_LE(largest, 0.8f);
+    // Row 0, column 0 at t: sin(5t) + cos(6t) + sin(2t) + cos(4t).
+    float t = 0.7f;
+    double v = sin(5 * t) + cos(6 * t) + sin(2 * t) + cos(4 * t);
+    EXPECT_FLOAT_EQ(ruudukkorot[0], (float)v * 0.2f);
+}
+
+TEST_F(Ruutu, NothingIsVisibleAtTheStart) {
+    draw(0);
+    const GlBatch* f = field();
+    ASSERT_NE(f, nullptr);
+    for (int i = 0; i < 2 * RUUTU_STROKES; i++)
+        ASSERT_EQ(f->c[i * 4 + 3], 0.0f);
+    for (const GlBatch* q : batches_of(GL_QUADS))
+        EXPECT_EQ(q->c[3], 0.0f);
+    EXPECT_EQ(molecules_drawn(), 0);
+}
+
+TEST_F(Ruutu, FrameSquaresRiseFromBelowAndSpread) {
+    // At the start all three sit at -0.6; from pos 0.03 on they stand at -0.1, -0.2, -0.25.
+    const float heights[2][3] = {{-0.6f, -0.6f, -0.6f}, {-0.1f, -0.2f, -0.25f}};
+    const float halves[3] = {1.25f, 1.075f, 0.90000004f};
+    const float fills[3] = {0.05f, 0.05f, 0.02f};
+    const float at[2] = {0, 0.5f};
+    for (int s = 0; s < 2; s++) {
+        draw(at[s]);
+        std::vector<const GlBatch*> quads = batches_of(GL_QUADS);
+        std::vector<const GlBatch*> loops = batches_of(GL_LINE_LOOP);
+        ASSERT_EQ(quads.size(), 3u);
+        ASSERT_GE(loops.size(), 3u);
+        float env = calcSaturate(at[s], 0, 1, 6);
+        for (int q = 0; q < 3; q++) {
+            const GlBatch& b = *quads[q];
+            ASSERT_EQ(b.count(), 4);
+            for (int i = 0; i < 4; i++) {
+                Vector c = vertex(b, i);
+                EXPECT_NEAR(c.y, heights[s][q], 1e-5f) << "square " << q;
+                EXPECT_NEAR(std::fabs(c.x), halves[q], 1e-6f) << "square " << q;
+                EXPECT_NEAR(std::fabs(c.z), halves[q], 1e-5f) << "square " << q;
+                expect_colour(b, i, oranssi, env * fills[q]);
+            }
+            // The outline follows its fill, additive, 3 pixels wide.
+            const GlBatch& o = *loops[q];
+            EXPECT_EQ(o.state.line_width, 3.0f);
+            EXPECT_EQ(o.state.blend_dst, (GLenum)GL_ONE);
+            EXPECT_EQ(o.c[3], env * 0.45f);
+            EXPECT_NEAR(vertex(o, 0).y, heights[s][q], 1e-5f);
+        }
+    }
+}
+
+TEST_F(Ruutu, LateItemsNeverStartWithinTheScene) {
+    for (int k = 525; k < RUUTU_ITEMS; k++)
+        ASSERT_GE(ruutuitems[k].startTime, 1.0f) << k;
+    EXPECT_LT(ruutuitems[524].startTime, 1.0f);
+    EXPECT_FLOAT_EQ(ruutuitems[0].startTime, 0.25f);
+    // At the very end every molecule drawn is an early item still on its way.
+    int expected = 0;
+    for (int k = 0; k < RUUTU_ITEMS; k++) {
+        float p = calcPosFloat(1.0f, ruutuitems[k].startTime, ruutuitems[k].endTime);
+        if (p >= 0.001f && p <= 0.999f) {
+            EXPECT_LT(k, 525);
+            expected++;
+        }
+    }
+    EXPECT_GT(expected, 0);
+    draw(1.0f);
+    EXPECT_EQ(molecules_drawn(), expected);
+}
+
+TEST_F(Ruutu, ItemsRiseWithinTheLayoutBounds) {
+    for (int k = 0; k < RUUTU_ITEMS; k++) {
+        const RuutuItem& it = ruutuitems[k];
+        float span = it.endTime - it.startTime;
+        EXPECT_GE(span, 0.06f - 1e-6f);
+        EXPECT_LE(span, 0.16f + 1e-6f);
+        EXPECT_EQ(it.from.y, 0.0f);
+        EXPECT_EQ(it.to.x, it.from.x);
+        EXPECT_EQ(it.to.z, it.from.z);
+        EXPECT_GE(it.to.y, 30.0f);
+        EXPECT_LE(it.to.y, 35.0f);
+        EXPECT_LE(std::hypot(it.from.x, it.from.z), 32.0f + 1e-4f);
+    }
+}
+
+TEST_F(Ruutu, AnItemIsDrawnOnlyWithinItsBounds) {
+    std::vector<RuutuItem> saved(ruutuitems, ruutuitems + RUUTU_ITEMS);
+    for (int k = 0; k < RUUTU_ITEMS; k++)
+        ruutuitems[k].startTime = ruutuitems[k].endTime = 5; // never active
+    ruutuitems[0].startTime = 0;
+    ruutuitems[0].endTime = 1; // p equals pos
+    struct {
+        float pos;
+        int drawn;
+    } cases[] = {{0.0009f, 0}, {0.001f, 1}, {0.5f, 1}, {0.999f, 1}, {0.9991f, 0}};
+    for (auto c : cases) {
+        draw(c.pos);
+        EXPECT_EQ(molecules_drawn(), c.drawn) << "pos " << c.pos;
+    }
+    std::copy(saved.begin(), saved.end(), ruutuitems);
+}
+
+TEST_F(Ruutu, CameraPullsBackByAQuarterOnACue) {
+    // The eye is the orbit around (0, base height, 2.3 pos - 1); the lift is nil at pos 0.3.
+    draw(0.3f);
+    ASSERT_EQ(gl_recorder_count("gluLookAt"), 1);
+    double calm[4];
+    for (const GlCall& c : gl_recorder()->calls)
+        if (std::string(c.name) == "gluLookAt")
+            std::copy(c.a, c.a + 4, calm);
+    sound.pinPosition(30, 44);
+    draw(0.3f);
+    sound.pinPosition(0, 0);
+    double cue[4];
+    for (const GlCall& c : gl_recorder()->calls)
+        if (std::string(c.name) == "gluLookAt")
+            std::copy(c.a, c.a + 4, cue);
+    float basez = 2.3f * 0.3f - 1;
+    EXPECT_NEAR(cue[0] / calm[0], 1.25, 1e-5);
+    EXPECT_NEAR((cue[2] - basez) / (calm[2] - basez), 1.25, 1e-5);
+    EXPECT_FLOAT_EQ((float)cue[1], (float)calm[1]);
+    EXPECT_EQ(cue[3], 0.0);
+}
