@@ -45,6 +45,15 @@ void offline_skip(long from, long to, double fps) {
     glapi = saved;
 }
 
+void offline_audio_to(long k, double fps, std::vector<short>* pcm) {
+    if (music_open)
+        sound.advanceTo(offline_time(k, fps), pcm);
+}
+
+bool offline_music() {
+    return music_open;
+}
+
 void offline_end() {
     show_free();
     if (music_open)

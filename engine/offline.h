@@ -22,6 +22,13 @@ void offline_begin();
 void offline_draw(long k, double fps, std::vector<short>* pcm);
 // Draws frames [from, to) through the null back end and restores the back end in force.
 void offline_skip(long from, long to, double fps);
+// Renders the music up to frame k's time without drawing, appending to pcm when not null.
+// Before a render's first frame k0 it catches the music up (pcm null), so that frame k0 adds
+// no sound of the frame before it; after its last frame k1, offline_audio_to(k1 + 1, ...) adds
+// the sound the last frame is shown for. Times must not go backwards.
+void offline_audio_to(long k, double fps, std::vector<short>* pcm);
+// Whether offline_begin found and opened music.xm.
+bool offline_music();
 void offline_end();
 
 #endif
