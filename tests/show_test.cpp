@@ -183,7 +183,9 @@ TEST_F(Recorded, GroundBandHangsFromTheTopEdge) {
 TEST_F(Recorded, BackdropEnvelopesOverTheShow) {
     // The bands come first in a frame, before any scene. At 1 s every envelope is still zero.
     // At 150 s the first sky band has faded (it ends at 124 s); the ground (to 182 s) is at full
-    // strength and the third envelope (140..160 s) half way.
+    // strength and the third envelope (140..160 s) half way. The scenes drawn after the bands
+    // need the show's resources.
+    show_init();
     show_frame(1000);
     for (const GlBatch& b : gl_recorder()->batches)
         EXPECT_TRUE(b.state.depth_mask) << "a band was drawn at 1 s";
@@ -197,4 +199,5 @@ TEST_F(Recorded, BackdropEnvelopesOverTheShow) {
     EXPECT_EQ(b[1].v[1], 0.0f); // sky: bottom edge
     EXPECT_FLOAT_EQ(b[1].c[3], 0.5f);
     EXPECT_FLOAT_EQ(b[1].v[7], 0.5f);
+    show_free();
 }
