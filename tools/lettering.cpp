@@ -4,7 +4,8 @@
 //   ordune-lettering INPUT FONTDIR OUTPUT.cpp [PREVIEWDIR]
 //
 // INPUT is a list of pictures, each a header line followed by its text lines:
-//   picture SYMBOL WIDTH HEIGHT FONTFILE
+//   picture SYMBOL WIDTH HEIGHT FONTFILE [HEADINGFONTFILE]
+// HEADINGFONTFILE, when given, sets the first line (in the same size and line spacing).
 // Lines starting with '#' are comments; blank lines inside a picture are empty text lines
 // (blank lines at its end are dropped). Every picture's text is set in one size, the largest
 // whose ink fits inside the picture less a margin, each line centred on its own ink, the block
@@ -44,7 +45,7 @@ __attribute__((format(printf, 1, 2), noreturn)) static void fail(const char* fmt
 }
 
 struct Picture {
-    std::string symbol, font;
+    std::string symbol, font, heading_font; // heading_font: empty for none
     int width = 0, height = 0;
     std::vector<std::string> lines;
     int line_number = 0; // of the header, for messages
@@ -73,17 +74,20 @@ static std::vector<Picture> read_pictures(const char* path) {
             continue;
         if (line.compare(0, 8, "picture ") == 0) {
             Picture p;
-            char symbol[128], font[256];
+            char symbol[128], font[256], heading[256] = "";
             char extra;
-            if (sscanf(line.c_str(), "picture %127s %d %d %255s %c", symbol, &p.width, &p.height,
-                       font, &extra) != 4)
-                fail("%s:%d: expected \"picture SYMBOL WIDTH HEIGHT FONTFILE\"", path, number);
+            int n = sscanf(line.c_str(), "picture %127s %d %d %255s %255s %c", symbol, &p.width,
+                           &p.height, font, heading, &extra);
+            if (n != 4 && n != 5)
+                fail("%s:%d: expected \"picture SYMBOL WIDTH HEIGHT FONTFILE [HEADINGFONTFILE]\"",
+                     path, number);
             if (p.width <= 2 * margin || p.height <= 2 * margin || p.width > 4096 ||
                 p.height > 4096)
                 fail("%s:%d: picture size %dx%d is outside %dx%d..4096x4096", path, number, p.width,
                      p.height, 2 * margin + 1, 2 * margin + 1);
             p.symbol = symbol;
             p.font = font;
+            p.heading_font = heading;
             p.line_number = number;
             pictures.push_back(p);
         } else if (!pictures.empty()) {
@@ -150,12 +154,16 @@ static void add_ink(Layout& l, int x0, int y0, int x1, int y1) {
 // Sets the lines at size (26.6 pixels per em). Glyphs are hinted vertically only, so stems
 // and baselines sit on whole pixels while the pen advances by the unhinted widths; each glyph
 // is shifted by the pen's fraction of a pixel before it is rendered, so the spacing stays even.
-static Layout set_text(FT_Face face, const std::vector<std::vector<uint32_t>>& lines, long size) {
-    if (FT_Set_Char_Size(face, 0, size, 72, 72))
-        fail("%s: cannot set the size %.2f px", face->family_name, size / 64.0);
-    long pitch = face->size->metrics.height; // 26.6, the font's own line spacing
+// faces[i] sets line i; the line spacing is that of the last line's font, the body text's.
+static Layout set_text(const std::vector<FT_Face>& faces,
+                       const std::vector<std::vector<uint32_t>>& lines, long size) {
+    for (FT_Face face : faces)
+        if (FT_Set_Char_Size(face, 0, size, 72, 72))
+            fail("%s: cannot set the size %.2f px", face->family_name, size / 64.0);
+    long pitch = faces.back()->size->metrics.height; // 26.6, the font's own line spacing
     Layout block;
     for (size_t li = 0; li < lines.size(); li++) {
+        FT_Face face = faces[li];
         Layout line;
         int baseline = (int)((pitch * (long)li + 32) >> 6);
         long pen = 0; // 26.6
@@ -208,34 +216,45 @@ static bool fits(const Layout& l, int w, int h) {
     return l.ink && l.x1 - l.x0 <= w - 2 * margin && l.y1 - l.y0 <= h - 2 * margin;
 }
 
-static Canvas render_picture(FT_Library lib, const char* fontdir, const Picture& p) {
-    std::string path = std::string(fontdir) + "/" + p.font;
+static FT_Face open_face(FT_Library lib, const char* fontdir, const std::string& file,
+                         const Picture& p) {
+    std::string path = std::string(fontdir) + "/" + file;
     FT_Face face;
     if (FT_New_Face(lib, path.c_str(), 0, &face))
         fail("picture %s: cannot open the font %s", p.symbol.c_str(), path.c_str());
+    return face;
+}
+
+static Canvas render_picture(FT_Library lib, const char* fontdir, const Picture& p) {
+    FT_Face body = open_face(lib, fontdir, p.font, p);
+    FT_Face heading = p.heading_font.empty() ? nullptr : open_face(lib, fontdir, p.heading_font, p);
+    std::vector<FT_Face> faces;
     std::vector<std::vector<uint32_t>> lines;
     for (const std::string& s : p.lines) {
+        faces.push_back(heading && faces.empty() ? heading : body);
         lines.push_back(decode_utf8(s, p));
         for (uint32_t cp : lines.back())
-            if (!FT_Get_Char_Index(face, cp))
+            if (!FT_Get_Char_Index(faces.back(), cp))
                 fail("picture %s: the font %s has no glyph for U+%04X", p.symbol.c_str(),
-                     p.font.c_str(), (unsigned)cp);
+                     faces.back()->family_name, (unsigned)cp);
     }
     // The largest size that fits. Ink grows with the size, give or take a pixel of hinting,
     // so a bisection finds it; only sizes that were seen to fit are kept.
-    if (!fits(set_text(face, lines, size_min), p.width, p.height))
+    if (!fits(set_text(faces, lines, size_min), p.width, p.height))
         fail("picture %s: the text does not fit %dx%d even at 1 px", p.symbol.c_str(), p.width,
              p.height);
     long lo = size_min, hi = 2L * p.height * 64;
     while (hi - lo > 1) {
         long mid = (lo + hi) / 2;
-        if (fits(set_text(face, lines, mid), p.width, p.height))
+        if (fits(set_text(faces, lines, mid), p.width, p.height))
             lo = mid;
         else
             hi = mid;
     }
-    Layout l = set_text(face, lines, lo);
-    FT_Done_Face(face);
+    Layout l = set_text(faces, lines, lo);
+    FT_Done_Face(body);
+    if (heading)
+        FT_Done_Face(heading);
 
     Canvas c(p.width, p.height);
     int ox = (p.width - (l.x1 - l.x0)) / 2 - l.x0;
