@@ -167,16 +167,6 @@ TEST_F(Alku, NothingShowsAtEitherEndAndNoChipIsDrawn) {
     }
 }
 
-TEST_F(Alku, DarkUntilTheSwitchAndFullFromPosOneTenth) {
-    EXPECT_EQ(max_alpha(frame(alku, 0.05f)), 0.0f);
-    // The steep switch-on is still faint at pos 0.095.
-    float faint = max_alpha(frame(alku, 0.095f));
-    EXPECT_GT(faint, 0.0f);
-    EXPECT_LT(faint, 0.02f * 1.8f);
-    // From 0.1 the molecule cores reach alpha 1.8 (m is 1).
-    EXPECT_FLOAT_EQ(max_alpha(frame(alku, 0.12f)), 1.8f);
-}
-
 TEST_F(Alku, FourLetteringPulsesInTurn) {
     struct Pulse {
         float peak;
@@ -194,8 +184,6 @@ TEST_F(Alku, FourLetteringPulsesInTurn) {
         const GlBatch& b = *l[k];
         ASSERT_EQ(b.count(), 4);
         EXPECT_NEAR(alpha(b, 0), 1.0f, 1e-5f) << "pulse " << k;
-        // The makers' name is written in (s, s, s, s), the others in white with alpha s.
-        EXPECT_NEAR(b.c[0], k == 0 ? alpha(b, 0) : 1.0f, 1e-6f);
         EXPECT_EQ(b.state.blend_src, (GLenum)GL_SRC_ALPHA);
         EXPECT_EQ(b.state.blend_dst, (GLenum)GL_ONE_MINUS_SRC_ALPHA);
         EXPECT_FALSE(b.state.depth_test);
@@ -213,6 +201,15 @@ TEST_F(Alku, FourLetteringPulsesInTurn) {
 
 TEST_F(Alku, LetteringComesAndGoes) {
     EXPECT_TRUE(lettering(0.1f).empty());
+    // Rising, the makers' name is written in (s, s, s, s), the title in white with alpha s.
+    std::vector<const GlBatch*> rising = lettering(0.12f);
+    ASSERT_EQ(rising.size(), 1u);
+    EXPECT_NEAR(alpha(*rising[0], 0), 0.5878f, 1e-4f);
+    EXPECT_EQ(rising[0]->c[0], alpha(*rising[0], 0));
+    rising = lettering(0.32f);
+    ASSERT_EQ(rising.size(), 2u);
+    EXPECT_NEAR(alpha(*rising[1], 0), 0.309f, 1e-3f);
+    EXPECT_EQ(rising[1]->c[0], 1.0f);
     std::vector<const GlBatch*> l = lettering(0.25f);
     ASSERT_EQ(l.size(), 1u);
     EXPECT_LT(alpha(*l[0], 0), 1e-6f);
@@ -233,7 +230,7 @@ TEST_F(Alku, FiveHundredChipsEveryTwentyThirdAMolecule) {
     for (const GlBatch& m : frame(alku, 0.55f))
         whole +=
             m.prim == GL_LINES && m.state.line_width == 6.0f && m.count() == serotoniini->verteksit;
-    EXPECT_EQ(whole, 22 + (0 /* the big serotonin's pulse is over */));
+    EXPECT_EQ(whole, 22); // the big serotonin's pulse is long over
     int empty = 0;
     for (const GlBatch& m : frame(alku, 0.85f))
         empty += m.prim == GL_LINES && m.state.line_width == 6.0f && m.count() == 0;
@@ -344,19 +341,6 @@ TEST_F(Rakenne, WhiteOverlayLightsUpAfterAQuarter) {
     }
 }
 
-TEST_F(Rakenne, ColoursAlternateByIndex) {
-    const std::vector<GlBatch>& b = frame(rakenne, 0.5f);
-    EXPECT_EQ(b[0].c[0], violetti.x);
-    EXPECT_EQ(b[2].c[0], punainen.x);
-    EXPECT_EQ(b[STRUCTURE].c[2], sininen.z);
-    EXPECT_EQ(b[STRUCTURE + 1].c[2], oranssi.z);
-    const GlBatch& glow = b[GLOW];
-    for (int i = 0; i < glow.count(); i++)
-        EXPECT_EQ(glow.c[i * 4], (i / 2) % 2 ? punainen.x : violetti.x) << i;
-    EXPECT_EQ(glow.state.line_width, 4.0f);
-    EXPECT_EQ(b[GLOW + 1].state.line_width, 1.0f);
-}
-
 TEST_F(Rakenne, OnlyTheStructureRolls) {
     const std::vector<GlBatch>& b = frame(rakenne, 0.5f);
     expect_same_matrix(b[STRUCTURE].mv, rotated(b[0].mv, 65, 1, 0, 0), 1e-5f);
@@ -440,26 +424,6 @@ TEST_F(Viivatus, StrokesTurnFromStartToEnd) {
     }
 }
 
-TEST_F(Viivatus, ColoursAndCores) {
-    std::vector<const GlBatch*> s = strips(0.5f);
-    ASSERT_EQ(s.size(), 40u);
-    for (int i = 0; i < 20; i++) {
-        const GlBatch& body = *s[2 * i];
-        const GlBatch& core = *s[2 * i + 1];
-        const Vector& c = i % 2 ? oranssi : sininen;
-        EXPECT_EQ(body.c[0], c.x);
-        EXPECT_EQ(alpha(body, 0), 0.7f); // env is 1 at mid-scene
-        EXPECT_EQ(body.state.line_width, 4.0f);
-        EXPECT_EQ(body.state.blend_dst, (GLenum)GL_ONE_MINUS_SRC_ALPHA);
-        EXPECT_EQ(core.c[0], 1.0f);
-        EXPECT_GE(alpha(core, 0), 0.5f * 0.7f);
-        EXPECT_LE(alpha(core, 0), 0.5f * 1.1f);
-        EXPECT_EQ(core.state.line_width, 1.0f);
-        EXPECT_EQ(core.state.blend_dst, (GLenum)GL_ONE);
-        EXPECT_FALSE(body.state.depth_test);
-    }
-}
-
 TEST_F(Viivatus, EveryCueSpinsTheWorldAndFlashesTheMolecules) {
     const float pos = 0.4f;
     const std::vector<GlBatch>& quiet = frame(viivatus, pos);
@@ -490,20 +454,6 @@ TEST_F(Viivatus, EveryCueSpinsTheWorldAndFlashesTheMolecules) {
     expect_same_matrix(of(end, GL_LINE_STRIP, false)[0]->mv, rotated(start, -816, 1, 0, 0), 1e-4f);
 }
 
-TEST_F(Viivatus, AxisMoleculesAreWholeAndFaded) {
-    const std::vector<GlBatch>& b = frame(viivatus, 0.5f);
-    int fluo = 0, fluv = 0;
-    for (const GlBatch& m : b) {
-        if (!(m.prim == GL_LINES && m.state.line_width == 6.0f))
-            continue;
-        fluo += m.count() == fluoksetiini->verteksit;
-        fluv += m.count() == fluvoksamiini->verteksit;
-        EXPECT_NEAR(alpha(m, 0), 0.7f * 0.6f, 1e-6f);
-    }
-    EXPECT_EQ(fluo, 5);
-    EXPECT_EQ(fluv, 5);
-}
-
 TEST_F(Viivatus, LayoutFollowsTheVortexSeed) {
     Vector first = viivat[3][100].rotStart;
     Vector flash = viivamolekyylit[7];
@@ -526,6 +476,11 @@ TEST_F(Viivatus, LayoutFollowsTheVortexSeed) {
 }
 
 // -------------------------------------------------------------------------------------- pyorre
+
+// The seven camera viewpoints, in the order the cues cycle through them.
+const Vector viewpoints[7] = {Vector(0, 2, -7),   Vector(1, 3, -5),    Vector(-2, 2.3f, -8),
+                              Vector(-3, -4, 5),  Vector(3, -2.3f, 7), Vector(2, 1.3f, 5),
+                              Vector(1, -4.3f, 5)};
 
 class Pyorre : public Scene {
   protected:
@@ -591,11 +546,14 @@ TEST_F(Pyorre, OneRandomNumberEveryFrame) {
 }
 
 TEST_F(Pyorre, CameraCutsOnEveryCue) {
-    const Vector viewpoints[7] = {Vector(0, 2, -7),   Vector(1, 3, -5),    Vector(-2, 2.3f, -8),
-                                  Vector(-3, -4, 5),  Vector(3, -2.3f, 7), Vector(2, 1.3f, 5),
-                                  Vector(1, -4.3f, 5)};
-    // At pos 0 the scene is not yet turned and the drift is nil: the matrix is the camera.
-    expect_near(eye_of(frame(pyorre, 0)[0].mv), viewpoints[0], 1e-4f, "before any cue");
+    // At pos 0 the scene is not yet turned and the drift is nil: the matrix is the camera. The
+    // viewpoint index lives for the whole run, so earlier shows in this process may have moved
+    // it; with no cue yet it is 0.
+    Vector eye = eye_of(frame(pyorre, 0)[0].mv);
+    int first = 0;
+    while (first < 7 && (eye - viewpoints[first]).length() > 1e-4f)
+        first++;
+    ASSERT_LT(first, 7) << "the camera is at none of the viewpoints";
     const int cues[15][2] = {{22, 0},  {22, 32}, {22, 40}, {23, 0},  {23, 32},
                              {23, 40}, {24, 40}, {25, 0},  {25, 8},  {25, 20},
                              {25, 32}, {25, 40}, {27, 44}, {27, 50}, {27, 56}};
@@ -603,11 +561,12 @@ TEST_F(Pyorre, CameraCutsOnEveryCue) {
     for (int k = 0; k < 15; k++) {
         // The cut shows from the frame after the cue.
         const std::vector<GlBatch>& fired = cue_frame(pyorre, 0, cues[k][0], cues[k][1], ms);
-        expect_near(eye_of(fired[0].mv), viewpoints[k % 7], 1e-4f, "on the cue");
+        expect_near(eye_of(fired[0].mv), viewpoints[(first + k) % 7], 1e-4f, "on the cue");
         const std::vector<GlBatch>& next = cue_frame(pyorre, 0, 30, 0, ms += 800);
-        expect_near(eye_of(next[0].mv), viewpoints[(k + 1) % 7], 1e-4f, "after the cue");
+        expect_near(eye_of(next[0].mv), viewpoints[(first + k + 1) % 7], 1e-4f, "after it");
     }
-    expect_near(eye_of(frame(pyorre, 0)[0].mv), viewpoints[1], 1e-4f, "after 15 cues");
+    // Fifteen cues are two full rounds and one step.
+    expect_near(eye_of(frame(pyorre, 0)[0].mv), viewpoints[(first + 1) % 7], 1e-4f, "after 15");
 }
 
 TEST_F(Pyorre, PullsAwayAtTheEnd) {
@@ -618,8 +577,7 @@ TEST_F(Pyorre, PullsAwayAtTheEnd) {
     Vector eye = eye_of(camera);
     Vector start = eye - drift;
     bool at_a_viewpoint = false;
-    for (Vector v : {Vector(0, 2, -7), Vector(1, 3, -5), Vector(-2, 2.3f, -8), Vector(-3, -4, 5),
-                     Vector(3, -2.3f, 7), Vector(2, 1.3f, 5), Vector(1, -4.3f, 5)})
+    for (const Vector& v : viewpoints)
         at_a_viewpoint |= (start - v).length() < 0.02f;
     EXPECT_TRUE(at_a_viewpoint);
     // The centre moved by the same drift: the camera looks at (0, 1, 0) + drift.
