@@ -22,3 +22,19 @@ add_custom_command(
     COMMENT "Rendering the lettering pictures"
     VERBATIM)
 list(APPEND ORDUNE_GENERATED_SOURCES ${CMAKE_BINARY_DIR}/generated/lettering.cpp)
+
+# The soundtrack: ordune-xmgen composes and synthesises the module and writes music.xm beside
+# the executables, where the show opens it. It links libopenmpt only for its --wav renderer.
+add_executable(ordune-xmgen ${CMAKE_SOURCE_DIR}/tools/xmgen.cpp
+    ${CMAKE_SOURCE_DIR}/tools/xmsong.cpp ${CMAKE_SOURCE_DIR}/tools/xmsynth.cpp
+    ${CMAKE_SOURCE_DIR}/tools/xmwriter.cpp)
+target_include_directories(ordune-xmgen PRIVATE ${CMAKE_SOURCE_DIR})
+target_link_libraries(ordune-xmgen PRIVATE PkgConfig::OPENMPT)
+add_custom_command(
+    OUTPUT ${CMAKE_BINARY_DIR}/music.xm
+    COMMAND ordune-xmgen ${CMAKE_BINARY_DIR}/music.xm
+    DEPENDS ordune-xmgen
+    COMMENT "Composing music.xm"
+    VERBATIM)
+add_custom_target(ordune_music ALL DEPENDS ${CMAKE_BINARY_DIR}/music.xm)
+set(ORDUNE_MUSIC_TARGET ordune_music)
