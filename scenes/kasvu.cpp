@@ -31,7 +31,7 @@ static const int kasvucuems = 300;
 enum { KASVU_BARS = 25 };
 
 void kasvu_init() {
-    // Value-initialised, so kasvu_free finds null point arrays even if a build stopped short.
+    // Value-initialised: every point array starts null, as kasvu_free expects.
     kasvut = new KasvuItem[KASVU_ITEMS]();
     setSeed(10650);
 
