@@ -1,35 +1,79 @@
-// The music player `sound`: plays "music.xm" from the working directory and reports the
-// pattern order and row being heard. Start-up order: init, play, then the clock starts.
+// The music player `sound`: plays "music.xm" from the working directory through libopenmpt and
+// SDL audio, and reports the pattern order and row being heard. Start-up: init, play, clock.
 #ifndef ORDUNE_ENGINE_SOUND_H
 #define ORDUNE_ENGINE_SOUND_H
 
+#include <cstddef>
+#include <string>
 #include <vector>
+
+// Every run renders the same samples: these settings are pinned on every module the player
+// loads (sound_open_module applies them), and the tools that check the soundtrack use them too.
+enum {
+    SOUND_RATE = 44100,            // frames per second, 16-bit stereo interleaved
+    SOUND_SUBSONG = 0,             // the module's first subsong, played once and stopped at its end
+    SOUND_FILTER_TAPS = 4,         // interpolation filter length: cubic
+    SOUND_STEREO_SEPARATION = 100, // percent
+    SOUND_VOLUME_RAMPING = -1,     // libopenmpt's standard ramping
+    SOUND_SLICE_FRAMES = 64,       // decoder position is recorded for every slice this long
+    SOUND_DEVICE_FRAMES = 512      // SDL audio buffer: 11.6 ms, the bound on the queue model
+};
 
 class Sound {
   public:
     unsigned int position; // the last position reported
 
     Sound() : position(0) {}
-    // Loads the module. Returns 1; a missing or unreadable file leaves the show silent.
+    // Loads the module and opens the audio device, paused. Returns 1 on every path. A missing
+    // or unusable file writes one line naming it and the cause, and the position stays 0. With
+    // no audio device (SDL_AUDIODRIVER=dummy, or opening fails) one line says so, and the
+    // module advances silently with the show clock `kello` instead.
     int init();
+    // Starts playback. Show time 0 is this moment, so the clock is started right after.
     void play();
     // The index in the order list of the pattern being heard.
     unsigned int getOrder();
     // The row being heard within that pattern.
     unsigned int getRow();
+    // Stops the device and frees the module. The position queries then return the last value.
     void release();
 
-    // Makes getOrder/getRow report (order, row) until the next play, advanceTo or release;
-    // for tests that drive sync tracks without music.
+    // Makes getOrder/getRow report (order, row) until the next init, openOffline, play,
+    // advanceTo or release; for tests that drive sync tracks without music.
     void pinPosition(unsigned int order, unsigned int row);
 
     // Offline mode, for tools that run the show on a virtual clock without an audio device:
     // openOffline loads the module (returns 0 with one line on stderr when it cannot); advanceTo
-    // renders the module up to `seconds` of show time, appending the 44100 Hz interleaved
+    // renders the module up to `seconds` of show time, appending the SOUND_RATE interleaved
     // stereo samples to `pcm` when it is not null, and makes getOrder/getRow report the
-    // position there. Times must not go backwards.
+    // position there. Times must not go backwards; an earlier time renders nothing. Past the
+    // song's end the samples are silence and the position stays at the last row played.
     int openOffline();
     void advanceTo(double seconds, std::vector<short>* pcm);
 };
+
+// Modules with the pinned settings. libopenmpt's own handle; free it with
+// openmpt_module_destroy.
+struct openmpt_module;
+// Reads and checks an XM file and loads it. Returns null and sets *cause to a short phrase
+// ("no such file", "truncated: ...") when it cannot.
+openmpt_module* sound_open_module(const char* path, std::string* cause);
+// The structural check sound_open_module makes before libopenmpt sees the bytes (which would
+// play a cut-off file as far as it goes): "" when every pattern and sample the headers
+// declare lies within the bytes, else the cause.
+std::string sound_check_xm(const unsigned char* bytes, size_t size);
+
+// The player's position as one number, (order << 16) | row.
+inline unsigned int sound_pack(unsigned int order, unsigned int row) {
+    return (order << 16) | row;
+}
+
+// The live path without a device, for tests. sound_feed does what the audio callback does
+// with a buffer of `frames` handed over at time at_us (microseconds on any steady clock):
+// renders the loaded module into it, recording the position of each slice. sound_heard_at
+// says which position is being heard at at_us: the buffer last handed over starts playing at
+// its hand-over, so the queue is that buffer less the time since. Before any hand-over, 0.
+void sound_feed(short* out, int frames, long long at_us);
+unsigned int sound_heard_at(long long at_us);
 
 #endif
