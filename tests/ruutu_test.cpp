@@ -122,22 +122,6 @@ TEST_F(Ruutu, StrokesStandStraightBeforeTheTwistStarts) {
     }
 }
 
-TEST_F(Ruutu, PlasmaIsZeroWithoutAmplitudeAndBoundedByFourTimesIt) {
-    ruutuplasma(0.7f, 0);
-    for (int n = 0; n < RUUTU_STROKES; n++)
-        ASSERT_EQ(ruudukkorot[n], 0.0f);
-    ruutuplasma(0.7f, 0.2f);
-    float largest = 0;
-    for (int n = 0; n < RUUTU_STROKES; n++)
-        largest = std::fmax(largest, std::fabs(ruudukkorot[n]));
-    EXPECT_GT(largest, 0.0f);
-    EXPECT_LE(largest, 0.8f);
-    // Row 0, column 0 at t: sin(5t) + cos(6t) + sin(2t) + cos(4t).
-    float t = 0.7f;
-    double v = sin(5 * t) + cos(6 * t) + sin(2 * t) + cos(4 * t);
-    EXPECT_FLOAT_EQ(ruudukkorot[0], (float)v * 0.2f);
-}
-
 TEST_F(Ruutu, NothingIsVisibleAtTheStart) {
     draw(0);
     const GlBatch* f = field();
@@ -199,21 +183,6 @@ TEST_F(Ruutu, LateItemsNeverStartWithinTheScene) {
     EXPECT_GT(expected, 0);
     draw(1.0f);
     EXPECT_EQ(molecules_drawn(), expected);
-}
-
-TEST_F(Ruutu, ItemsRiseWithinTheLayoutBounds) {
-    for (int k = 0; k < RUUTU_ITEMS; k++) {
-        const RuutuItem& it = ruutuitems[k];
-        float span = it.endTime - it.startTime;
-        EXPECT_GE(span, 0.06f - 1e-6f);
-        EXPECT_LE(span, 0.16f + 1e-6f);
-        EXPECT_EQ(it.from.y, 0.0f);
-        EXPECT_EQ(it.to.x, it.from.x);
-        EXPECT_EQ(it.to.z, it.from.z);
-        EXPECT_GE(it.to.y, 30.0f);
-        EXPECT_LE(it.to.y, 35.0f);
-        EXPECT_LE(std::hypot(it.from.x, it.from.z), 32.0f + 1e-4f);
-    }
 }
 
 TEST_F(Ruutu, AnItemIsDrawnOnlyWithinItsBounds) {
