@@ -16,6 +16,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <dlfcn.h>
 #include <libopenmpt/libopenmpt.h>
 #include <sys/stat.h>
 
@@ -180,6 +181,11 @@ static std::atomic<uint32_t> ring[RING_SLICES];
 static void decode(short* out, long long frames, std::atomic<uint32_t>* slices) {
     short scratch[2 * SOUND_SLICE_FRAMES];
     while (frames > 0) {
+        // Past the end nothing changes: a long silent stretch is skipped, not rendered.
+        if (decoder.ended && !out && !slices) {
+            decoder.frames += frames;
+            return;
+        }
         long long n = SOUND_SLICE_FRAMES - decoder.frames % SOUND_SLICE_FRAMES;
         if (n > frames)
             n = frames;
@@ -315,9 +321,26 @@ static void without_device(const char* why) {
     mode = CLOCK;
 }
 
+static void alsa_quiet(const char*, int, const char*, int, const char*, ...) {}
+
+// SDL reaches ALSA through dlopen, and ALSA reports a missing card on stderr in several lines of
+// its own before SDL gives up. Loading the same library first and giving it a silent handler
+// leaves our one line as the only word on it. Without libasound there is nothing to quiet.
+static void quiet_alsa() {
+    void* alsa = dlopen("libasound.so.2", RTLD_LAZY);
+    if (!alsa)
+        return;
+    typedef int (*SetHandler)(void (*)(const char*, int, const char*, int, const char*, ...));
+    SetHandler set = (SetHandler)dlsym(alsa, "snd_lib_error_set_handler");
+    if (set)
+        set(alsa_quiet);
+    // Kept loaded: the handler must stay installed for as long as SDL uses the library.
+}
+
 int Sound::init() {
     if (!load())
         return 1;
+    quiet_alsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) {
         without_device(SDL_GetError());
         return 1;
