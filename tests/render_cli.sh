@@ -92,7 +92,17 @@ ffprobe -v error -select_streams a:0 -show_entries stream=codec_name -of csv=p=0
 [ "$(stat -c %s "$TMP/a.wav")" = $((44 + 48510 * 4)) ] || fail "the WAV is $(stat -c %s "$TMP/a.wav") bytes"
 ffprobe -v error -show_entries stream=sample_rate,channels,codec_name -of csv=p=0 "$TMP/a.wav" |
     grep -q '^pcm_s16le,44100,2$' || fail "the WAV is not 44100 Hz 16-bit stereo"
+# The sound of 10..11 s is the same samples whether the render starts there or at 0.
+"$RENDER" --to 11 --fps 10 --audio "$TMP/a0.wav" 2>/dev/null || fail "--audio from 0 failed"
+cmp -s <(tail -c +$((44 + 441000 * 4 + 1)) "$TMP/a0.wav") <(tail -c +45 "$TMP/a.wav") ||
+    fail "the sound from 10 s differs from that stretch of a render from 0 s"
 ls "$TMP"/*.part >/dev/null 2>&1 && fail "a finished render left .part files"
+
+# Three thumbnails of 40x30 in one row, each with its label under it.
+"$RENDER" --contact-sheet "$TMP/sheet.png" --to 10 --every 5 --size $SIZE 2>/dev/null ||
+    fail "the contact sheet failed"
+dims=$(ffprobe -v error -show_entries stream=width,height -of csv=p=0 "$TMP/sheet.png")
+[ "$dims" = "152,64" ] || fail "the contact sheet of three 40x30 thumbnails is $dims"
 
 # The soundtrack runs at speed 3 and 170 BPM; a tick is the whole number of samples at 44100 Hz
 # that the player mixes (648), so an order lasts 2.8212 s against the nominal 2.8235 s.
