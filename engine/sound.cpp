@@ -245,19 +245,21 @@ static void publish(uint32_t first, int frames, long long at_us) {
     handover.store(((uint64_t)first << 32) | stamp, std::memory_order_release);
 }
 
-void sound_feed(short* out, int frames, long long at_us) {
+// Stamps the hand-over at at_us, or, when null, on the steady clock after the rendering: the
+// device starts playing a buffer as its callback returns.
+static void feed(short* out, int frames, const long long* at_us) {
     uint32_t first = (uint32_t)decoder.frames;
     decode(out, frames, ring);
-    publish(first, frames, at_us);
+    publish(first, frames, at_us ? *at_us : steady_us());
 }
 
-// SDL calls this when the device wants the next buffer; the buffer starts playing as it
-// returns, so its hand-over is stamped after the rendering.
+void sound_feed(short* out, int frames, long long at_us) {
+    feed(out, frames, &at_us);
+}
+
+// SDL calls this on its audio thread when the device wants the next buffer.
 static void mix(void*, Uint8* stream, int len) {
-    uint32_t first = (uint32_t)decoder.frames;
-    int frames = len / (int)(2 * sizeof(short));
-    decode((short*)stream, frames, ring);
-    publish(first, frames, steady_us());
+    feed((short*)stream, len / (int)(2 * sizeof(short)), nullptr);
 }
 
 unsigned int sound_heard_at(long long at_us) {
@@ -308,7 +310,6 @@ static bool load() {
     unload();
     std::string cause;
     decoder.module = sound_open_module(MUSIC_FILE, &cause);
-    sound.position = 0;
     if (!decoder.module) {
         fprintf(stderr, "ordune: %s: %s; the show runs silent\n", MUSIC_FILE, cause.c_str());
         return false;
@@ -338,6 +339,7 @@ static void quiet_alsa() {
 }
 
 int Sound::init() {
+    position = 0;
     if (!load())
         return 1;
     quiet_alsa();
@@ -419,6 +421,7 @@ void Sound::pinPosition(unsigned int order, unsigned int row) {
 }
 
 int Sound::openOffline() {
+    position = 0;
     if (!load())
         return 0;
     mode = OFFLINE;

@@ -31,7 +31,8 @@ class Sound {
     int init();
     // Starts playback. Show time 0 is this moment, so the clock is started right after.
     void play();
-    // The index in the order list of the pattern being heard.
+    // The index in the order list of the pattern being heard. While playing, the position is
+    // read once per clock reading (kello.time), so all queries within a frame agree.
     unsigned int getOrder();
     // The row being heard within that pattern.
     unsigned int getRow();
