@@ -133,6 +133,22 @@ TEST_F(Music, PositionJumpNamesTheOrderJumpedTo) {
     EXPECT_EQ(offlineAt(5.0), OrderRow(2, 3));
 }
 
+TEST_F(Music, PatternLoopRepeatsItsRows) {
+    XmSong s = plainSong();
+    s.patterns.clear();
+    s.addPattern(4);
+    s.cell(0, 1, 1).effect = 0x0E;
+    s.cell(0, 1, 1).param = 0x60; // loop start
+    s.cell(0, 2, 1).effect = 0x0E;
+    s.cell(0, 2, 1).param = 0x62; // back to it twice
+    s.orders = {0};
+    save(s);
+    ASSERT_EQ(sound.openOffline(), 1);
+    const unsigned rows[] = {0, 1, 2, 1, 2, 1, 2, 3};
+    for (int k = 0; k < 8; k++)
+        EXPECT_EQ(offlineAt((k + 0.5) * 0.12), OrderRow(0, rows[k])) << "row " << k;
+}
+
 TEST_F(Music, PlaysOnceAndHoldsTheLastRow) {
     save(plainSong());
     ASSERT_EQ(sound.openOffline(), 1);
