@@ -232,8 +232,8 @@ void pads(Score& s) {
         }
         int vol = sec == INTRO                   ? 14
                   : sec == BREAKDOWN             ? 34
-                  : sec == PEAK || sec == STREAM ? 22
-                                                 : 26;
+                  : sec == PEAK || sec == STREAM ? 26
+                                                 : 30;
         for (int k = 0; k < 3; k++) {
             if (best[k] != voices[k])
                 s.note(pos_of(order, 0), channels[k], best[k], INS_PAD, vol, pans[k]);
@@ -270,7 +270,7 @@ void bass_line(Score& s) {
         triad(chord_at(order), 33, tones); // roots from A1 to G#2
         int root = tones[0];
         const Step* steps = BASS_GROOVE;
-        int count = 9, vol = 46;
+        int count = 9, vol = 40;
         if (sec == RISE || sec == BREAKDOWN || order >= FADE_FIRST_ORDER) {
             steps = BASS_LONG;
             count = 2;
@@ -278,7 +278,7 @@ void bass_line(Score& s) {
         } else if (sec == BUILD || sec == PEAK || sec == STREAM) {
             steps = BASS_ROLLING;
             count = 16;
-            vol = sec == BUILD ? ramp(order, 50, 52, 34, 46) : 46;
+            vol = sec == BUILD ? ramp(order, 50, 52, 30, 40) : 40;
         }
         for (int i = 0; i < count; i++) {
             const Step& st = steps[i];
@@ -303,7 +303,7 @@ void arpeggio(Score& s) {
         int level = sec == RISE        ? ramp(order, 10, 13, 10, 18)
                     : sec == BREAKDOWN ? 12
                     : sec == BUILD     ? ramp(order, 50, 52, 14, 24)
-                                       : 20;
+                                       : 24;
         bool peak = sec == PEAK || sec == STREAM;
         for (int row = 0; row < SONG_ROWS; row += 2) {
             int step = row / 2;
@@ -363,14 +363,14 @@ void phrase(Score& s, int order, const Phrase& p, int vol) {
 
 void lead_line(Score& s) {
     for (int order = 22; order <= 27; order++)
-        phrase(s, order, VORTEX_LINE[order - 22], 34);
+        phrase(s, order, VORTEX_LINE[order - 22], 40);
     const int themeStarts[3] = {28, 53, 64};
     const int themeLengths[3] = {8, 5, 6};
     for (int k = 0; k < 3; k++)
         for (int i = 0; i < themeLengths[k]; i++) {
             int slot = i % 4;
             bool turn = slot == 3 && i >= 4;
-            phrase(s, themeStarts[k] + i, turn ? THEME_TURN : THEME_LINE[slot], k == 1 ? 38 : 34);
+            phrase(s, themeStarts[k] + i, turn ? THEME_TURN : THEME_LINE[slot], k == 1 ? 44 : 40);
         }
     s.held(pos_of(70, 0), CH_LEAD, 69, INS_LEAD, 30, 48, 0x98); // the last tonic, fading
 }
@@ -415,7 +415,7 @@ void fill(Score& s, int order) {
                                : TOM_LOW,
                    INS_TOM, 44);
         else
-            s.note(pos_of(order, row), CH_SNARE, SNARE_NOTE, INS_SNARE, 30 + (row - 48) * 2);
+            s.note(pos_of(order, row), CH_SNARE, SNARE_NOTE, INS_SNARE, 40 + (row - 48) * 3 / 2);
     }
 }
 
@@ -424,16 +424,16 @@ void fill(Score& s, int order) {
 void groove(Score& s, int order, bool busy) {
     const int kicks[4] = {0, 20, 32, 52};
     for (int row : kicks)
-        s.note(pos_of(order, row), CH_KICK, KICK_NOTE, INS_KICK, 56);
-    s.note(pos_of(order, 16), CH_SNARE, SNARE_NOTE, INS_SNARE, 52);
-    s.note(pos_of(order, 48), CH_SNARE, SNARE_NOTE, INS_SNARE, 52);
+        s.note(pos_of(order, row), CH_KICK, KICK_NOTE, INS_KICK, 50);
+    s.note(pos_of(order, 16), CH_SNARE, SNARE_NOTE, INS_SNARE, 62);
+    s.note(pos_of(order, 48), CH_SNARE, SNARE_NOTE, INS_SNARE, 62);
     for (int row = 0; row < SONG_ROWS; row += busy ? 2 : 4) {
         if (row == 28 || row == 60) {
             if (busy || order % 2)
-                s.note(pos_of(order, row), CH_HAT, HAT_NOTE, INS_OPEN_HAT, 26);
+                s.note(pos_of(order, row), CH_HAT, HAT_NOTE, INS_OPEN_HAT, 40);
             continue;
         }
-        int vol = row % ROWS_PER_BEAT == 0 ? 24 : row % 4 == 0 ? 18 : 11;
+        int vol = row % ROWS_PER_BEAT == 0 ? 46 : row % 4 == 0 ? 36 : 22;
         s.note(pos_of(order, row), CH_HAT, HAT_NOTE, INS_CLOSED_HAT, vol);
     }
     if (busy && order % 4 == 3) // a ghost snare pickup into the next two bars
@@ -500,7 +500,7 @@ void accent_cues(Score& s) {
         else if (sec == BUILD)
             s.note(pos, CH_PERC, cue.row % 16 < 8 ? TOM_HIGH : TOM_LOW, INS_TOM, 46);
         else
-            s.note(pos, CH_KICK, KICK_NOTE, INS_KICK, 52);
+            s.note(pos, CH_KICK, KICK_NOTE, INS_KICK, 48);
     }
 }
 

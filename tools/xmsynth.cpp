@@ -137,14 +137,14 @@ Wave additive(int length, int f0, int harmonics, const std::function<double(int,
 // Kick: a sine swept from about 160 Hz down to 45 Hz (the sweep is the "thump"), a 2 ms
 // burst of low-passed noise for the beater, soft-clipped for weight.
 XmInstrument kick() {
-    Wave w(frames(0.42));
+    Wave w(frames(0.36));
     Noise noise(0x4b1c);
     double phase = 0.0, click = 0.0;
     for (int n = 0; n < int(w.size()); n++) {
         double t = seconds(n);
         phase += (45.0 + 115.0 * synth_exp(-t / 0.03)) / RATE;
         click += 0.3 * (noise.next() - click);
-        double body = synth_sin(2.0 * PI * phase) * synth_exp(-t / 0.2);
+        double body = synth_sin(2.0 * PI * phase) * synth_exp(-t / 0.15);
         w[n] = soft_clip(1.4 * body + 0.5 * click * synth_exp(-t / 0.002));
     }
     fade_head(w, 16);
@@ -246,8 +246,8 @@ XmInstrument bass() {
     const int f0 = 65, period = RATE / 5, settle = 2 * period;
     double settled = seconds(settle);
     Wave w = additive(3 * period, f0, 90, [&](int h, double t) {
-        double fc = 320.0 + 2400.0 * synth_exp(-(t < settled ? t : settled) / 0.08);
-        return (1.0 / h + (h == 1 ? 0.8 : 0.0)) * lowpass(h * f0, fc);
+        double fc = 420.0 + 2400.0 * synth_exp(-(t < settled ? t : settled) / 0.08);
+        return (1.0 / h + (h == 1 ? 0.4 : 0.0)) * lowpass(h * f0, fc);
     });
     XmInstrument ins = looped(w, "bass", settle, f0);
     ins.volumeEnvelope.points = {{0, 0}, {1, 64}, {6, 54}, {14, 0}};
