@@ -47,6 +47,9 @@ expect_status 1 env __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json "$RENDER" -
 grep -qi 'opengl\|egl' "$TMP/err.txt" || fail "the no-EGL message does not name EGL"
 [ -e "$TMP/f.png" ] && fail "a failed render wrote f.png"
 
+(cd "$TMP" && expect_status 1 "$RENDER" --cues) || exit 1
+[ "$(wc -l <"$TMP/err.txt")" = 1 ] || fail "--cues without music.xm printed more than one line"
+
 # The pixels of a PNG as one line of "R G B R G B ..." a row.
 rows_of() {
     ffmpeg -v error -i "$1" -f rawvideo -pix_fmt rgb24 - | od -An -v -tu1 -w$((W * 3))

@@ -237,6 +237,10 @@ struct Scratch {
 };
 
 static int print_cues(const Options& o) {
+    // Checked here so that the usual case gives one line, not the player's warning and ours.
+    if (access("music.xm", R_OK) != 0)
+        return fail(std::string("cannot read music.xm in the working folder: ") + strerror(errno) +
+                    "; the cue sheet needs the module");
     gl_use_null();
     offline_begin();
     if (!offline_music()) {
