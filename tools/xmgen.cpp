@@ -94,13 +94,13 @@ int main(int argc, char** argv) {
     if (argc >= 3 && argc <= 5 && std::strcmp(argv[1], "--wav") == 0) {
         int first = 0, last = SONG_ORDERS - 1;
         if (argc >= 4 && !parse_order(argv[3], &first))
-            return 1;
+            return 2;
         if (argc == 5 && !parse_order(argv[4], &last))
-            return 1;
+            return 2;
         if (last < first) {
             std::fprintf(stderr, "ordune-xmgen: last order %d comes before first %d\n", last,
                          first);
-            return 1;
+            return 2;
         }
         std::vector<uint8_t> xm = xm_write(song_compose());
         return write_file(argv[2], render_wav(xm, first, last)) ? 0 : 1;

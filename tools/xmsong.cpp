@@ -351,6 +351,14 @@ const Phrase VORTEX_LINE[6] = {{{0, 72, 24}, {24, 69, 8}, {32, 72, 16}, {48, 74,
                                {{0, 77, 24}, {24, 76, 8}, {32, 72, 32}},
                                {{0, 71, 24}, {24, 76, 8}, {32, 68, 24}}};
 
+// Over the stream's F G C Am F E, climbing and falling back towards the final theme.
+const Phrase STREAM_LINE[6] = {{{0, 77, 12}, {12, 76, 12}, {24, 72, 8}, {32, 69, 16}, {48, 72, 16}},
+                               {{0, 74, 12}, {12, 76, 12}, {24, 79, 8}, {32, 74, 32}},
+                               {{0, 76, 12}, {12, 79, 12}, {24, 84, 8}, {32, 79, 16}, {48, 76, 16}},
+                               {{0, 76, 24}, {24, 72, 8}, {32, 69, 32}},
+                               {{0, 72, 12}, {12, 77, 12}, {24, 81, 8}, {32, 77, 16}, {48, 76, 16}},
+                               {{0, 76, 16}, {16, 74, 8}, {24, 71, 8}, {32, 68, 24}, {56, 71, 8}}};
+
 const int ECHO_DELAY = 6; // rows: a dotted sixteenth behind the lead
 
 void phrase(Score& s, int order, const Phrase& p, int vol) {
@@ -364,6 +372,8 @@ void phrase(Score& s, int order, const Phrase& p, int vol) {
 void lead_line(Score& s) {
     for (int order = 22; order <= 27; order++)
         phrase(s, order, VORTEX_LINE[order - 22], 40);
+    for (int order = 58; order <= 63; order++)
+        phrase(s, order, STREAM_LINE[order - 58], 40);
     const int themeStarts[3] = {28, 53, 64};
     const int themeLengths[3] = {8, 5, 6};
     for (int k = 0; k < 3; k++)
@@ -375,8 +385,8 @@ void lead_line(Score& s) {
     s.held(pos_of(70, 0), CH_LEAD, 69, INS_LEAD, 30, 48, 0x98); // the last tonic, fading
 }
 
-// Bells: a counter-line on chord tones over the growths, a slow line in the breakdown, a few
-// chimes in the intro and the finale.
+// Bells: a counter-line on chord tones over the growths and the stream, a slow line in the
+// breakdown, a few chimes in the intro and the finale.
 void bells(Score& s) {
     for (int order = 2; order < SONG_ORDERS - 1; order++) {
         Section sec = section_of(order);
@@ -385,11 +395,12 @@ void bells(Score& s) {
         if (sec == INTRO) {
             s.note(pos_of(order, 0), CH_BELL, t[2], INS_BELL, 14 + 4 * (order - 2));
             s.note(pos_of(order, 32), CH_BELL, t[1], INS_BELL, 12 + 4 * (order - 2));
-        } else if (sec == GROWTH) {
+        } else if (sec == GROWTH || sec == STREAM) {
             const int rows[4] = {0, 20, 32, 44}, pick[4] = {1, 2, 0, 2};
+            int vol = sec == GROWTH ? 30 : 22;
             for (int i = 0; i < 4; i++)
                 s.note(pos_of(order, rows[i]), CH_BELL, t[pick[i]] + (i == 2 ? 12 : 0), INS_BELL,
-                       i == 0 ? 30 : 24);
+                       i == 0 ? vol : vol - 6);
         } else if (sec == BREAKDOWN) {
             const int rows[4] = {0, 24, 32, 48}, pick[4] = {1, 2, 0, 2};
             for (int i = 0; i < 4; i++)
@@ -419,25 +430,39 @@ void fill(Score& s, int order) {
     }
 }
 
-// The groove: a half-time backbeat (snare on beat three of each bar) with kicks around it,
-// eighth-note hats (sixteenths when busy) and an open hat ending every other bar.
-void groove(Score& s, int order, bool busy) {
+// The groove: a half-time backbeat (snare on beat three of each bar) with kicks around it and
+// eighth-note hats, sixteenths when busy. It varies over each four-order phrase so that no two
+// neighbouring orders repeat: a two-step kick, a ghost snare, then an open hat and a pickup.
+// Under the growths the hats move to the off-beats.
+void groove(Score& s, int order, bool busy, bool offbeat) {
     const int kicks[4] = {0, 20, 32, 52};
+    int phrase = order % 4;
     for (int row : kicks)
         s.note(pos_of(order, row), CH_KICK, KICK_NOTE, INS_KICK, 50);
+    if (phrase == 1)
+        s.note(pos_of(order, 26), CH_KICK, KICK_NOTE, INS_KICK, 40);
     s.note(pos_of(order, 16), CH_SNARE, SNARE_NOTE, INS_SNARE, 62);
     s.note(pos_of(order, 48), CH_SNARE, SNARE_NOTE, INS_SNARE, 62);
+    if (phrase == 2)
+        s.note(pos_of(order, 38), CH_SNARE, SNARE_NOTE, INS_SNARE, 24);
+    if (phrase == 3) {
+        s.note(pos_of(order, 60), CH_HAT, HAT_NOTE, INS_OPEN_HAT, 40);
+        s.note(pos_of(order, 62), CH_SNARE, SNARE_NOTE, INS_SNARE, 26);
+    }
     for (int row = 0; row < SONG_ROWS; row += busy ? 2 : 4) {
-        if (row == 28 || row == 60) {
-            if (busy || order % 2)
-                s.note(pos_of(order, row), CH_HAT, HAT_NOTE, INS_OPEN_HAT, 40);
+        if (s.has_note(pos_of(order, row), CH_HAT))
+            continue;
+        if (offbeat && row % ROWS_PER_BEAT == 4) {
+            s.note(pos_of(order, row), CH_HAT, HAT_NOTE, INS_OPEN_HAT, 30);
+            continue;
+        }
+        if (busy && row == 28) {
+            s.note(pos_of(order, row), CH_HAT, HAT_NOTE, INS_OPEN_HAT, 36);
             continue;
         }
         int vol = row % ROWS_PER_BEAT == 0 ? 46 : row % 4 == 0 ? 36 : 22;
         s.note(pos_of(order, row), CH_HAT, HAT_NOTE, INS_CLOSED_HAT, vol);
     }
-    if (busy && order % 4 == 3) // a ghost snare pickup into the next two bars
-        s.note(pos_of(order, 62), CH_SNARE, SNARE_NOTE, INS_SNARE, 22);
 }
 
 void drums(Score& s) {
@@ -478,7 +503,7 @@ void drums(Score& s) {
                 }
                 break;
             }
-            groove(s, order, sec == THEME || sec == PEAK || sec == STREAM);
+            groove(s, order, sec == THEME || sec == PEAK || sec == STREAM, sec == GROWTH);
             if (order == section_start(order))
                 s.note(pos_of(order, 0), CH_PERC, CRASH_NOTE, INS_CRASH, 40);
             if (section_ends(order) || order == 17 || order == 60)
