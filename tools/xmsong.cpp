@@ -148,6 +148,11 @@ int xm_note(int midi) {
     return midi - 11;
 }
 
+// The volume column's set-volume command for a volume 0..64 (clamped).
+uint8_t volume_column(int vol) {
+    return uint8_t(0x10 + std::min(64, std::max(0, vol)));
+}
+
 // The patterns addressed by song row (order * 64 + row), one pattern per order.
 class Score {
   public:
@@ -167,9 +172,9 @@ class Score {
         XmCell& c = at(pos, ch);
         c.note = uint8_t(xm_note(midi));
         c.instrument = uint8_t(instrument);
-        c.volume = uint8_t(0x10 + std::min(64, std::max(0, vol)));
+        c.volume = volume_column(vol);
         if (pan >= 0) {
-            c.effect = 0x08;
+            c.effect = XM_EFFECT_PANNING;
             c.param = uint8_t(pan);
         }
     }
@@ -185,7 +190,7 @@ class Score {
     // Changes a sounding note's volume without retriggering it.
     void volume(int pos, int ch, int vol) {
         if (inside(pos) && at(pos, ch).note == 0)
-            at(pos, ch).volume = uint8_t(0x10 + std::min(64, std::max(0, vol)));
+            at(pos, ch).volume = volume_column(vol);
     }
 
   private:

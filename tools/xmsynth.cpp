@@ -240,8 +240,8 @@ XmInstrument crash() {
 }
 
 // Bass: a sawtooth whose low-pass closes over the first 0.4 s (the pluck of each note), plus
-// a sub octave-less sine boost of the fundamental. 65 Hz repeats every 6400 frames (0.2 s);
-// the loop is the last 0.2 s, after the filter has settled.
+// extra fundamental for weight. 65 Hz repeats every 6400 frames (0.2 s), so the loop is the
+// last 0.2 s, after the filter has settled.
 XmInstrument bass() {
     const int f0 = 65, period = RATE / 5, settle = 2 * period;
     double settled = seconds(settle);

@@ -10,6 +10,7 @@
 // Cell field values as stored: note 1..96 (49 = C-4), XM_KEY_OFF, or 0 for none; instrument
 // 1-based (0 = none); volume column 0x10..0x50 for volume 0..64 (0 = nothing).
 const int XM_KEY_OFF = 97;
+const int XM_EFFECT_PANNING = 0x08;       // parameter 0 left .. 255 right
 const int XM_EFFECT_GLOBAL_VOLUME = 0x10; // parameter 0..64
 
 struct XmCell {
