@@ -31,7 +31,8 @@ expect_status() {
 for args in "" "--at" "--at soon -o x.png" "--at 30" "--at 201 -o x.png" "--at -1 -o x.png" \
     "--bogus" "--size 0x5 --at 1 -o x.png" "--size 160 --at 1 -o x.png" "--fps 0 --at 1 -o x.png" \
     "--from 20 --to 10 -o dir" "--at 3 --video v.mp4" "--cues --at 3" "--from 1 --to 2" \
-    "--video v.mp4 --size 161x120" "--contact-sheet s.png --every 0" "--contact-sheet s.png -o x"; do
+    "--video v.mp4 --size 161x120" "--contact-sheet s.png --every 0" "--contact-sheet s.png -o x" \
+    "--every 5 -o dir"; do
     # shellcheck disable=SC2086
     expect_status 2 "$RENDER" $args
 done

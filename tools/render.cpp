@@ -87,7 +87,7 @@ static bool parse_size(const char* s, int* w, int* h) {
 }
 
 struct Options {
-    bool have_at = false, have_from = false, have_to = false;
+    bool have_at = false, have_from = false, have_to = false, have_every = false;
     double at = 0, from = 0, to = 0, fps = 60, every = 5;
     int w = 1024, h = 768, thumb_w = 0, thumb_h = 0;
     std::string out, video, audio, sheet;
@@ -104,7 +104,7 @@ static int parse(int argc, char** argv, Options* o) {
         }
         if (strcmp(a, "--cues") == 0 || strcmp(a, "--cues=csv") == 0) {
             o->cues = true;
-            o->cues_csv = a[6] == '=';
+            o->cues_csv = strcmp(a, "--cues=csv") == 0;
             continue;
         }
         static const char* valued[] = {"--at",    "--from",          "--to",    "--fps",
@@ -127,7 +127,7 @@ static int parse(int argc, char** argv, Options* o) {
         } else if (strcmp(a, "--contact-sheet") == 0) {
             o->sheet = v;
         } else if (strcmp(a, "--size") == 0 || strcmp(a, "--thumb") == 0) {
-            bool size = a[2] == 's';
+            bool size = strcmp(a, "--size") == 0;
             if (!parse_size(v, size ? &o->w : &o->thumb_w, size ? &o->h : &o->thumb_h))
                 return fail_usage("%s wants WxH with sides from %d to %d, not %s", a, MIN_SIDE,
                                   MAX_SIDE, v);
@@ -142,6 +142,7 @@ static int parse(int argc, char** argv, Options* o) {
             o->have_at |= target == &o->at;
             o->have_from |= target == &o->from;
             o->have_to |= target == &o->to;
+            o->have_every |= target == &o->every;
         }
     }
     return 0;
@@ -159,6 +160,8 @@ static int validate(Options* o) {
             return fail_usage("--cues takes no other output");
         return 0;
     }
+    if (o->sheet.empty() && (o->have_every || o->thumb_w > 0))
+        return fail_usage("--every and --thumb belong to --contact-sheet");
     for (double t : {o->at, o->from, o->to})
         if (t < 0 || t > last)
             return fail_usage("times lie between 0 and %g seconds, not %g", last, t);
