@@ -56,6 +56,29 @@ const char* scene_names() {
            "rata, neuronit, kellu, runko";
 }
 
+// The scenes show_init leaves alone, with their set-up and release.
+static const struct {
+    void (*draw)(float pos);
+    void (*build)();
+    void (*release)();
+} standalone[] = {
+    {rata, rata_init, rata_free},
+    {neuronit, neuronit_init, neuronit_free},
+    {runko, runko_init, runko_free},
+};
+
+void scene_build(const SceneEntry* scene) {
+    for (const auto& s : standalone)
+        if (s.draw == scene->draw)
+            s.build();
+}
+
+void scene_release(const SceneEntry* scene) {
+    for (const auto& s : standalone)
+        if (s.draw == scene->draw)
+            s.release();
+}
+
 void show_init() {
     textures_init();
     font_init();

@@ -42,6 +42,10 @@ enum { SHOW_LAST_MS = 199999 };
 const SceneEntry* scene_find(const char* name);
 // The names of all scenes, for usage messages: "alku, rakenne, ...".
 const char* scene_names();
+// For tools that draw one scene alone, after show_init: builds (releases) the scene's data when
+// show_init does not (rata, neuronit, runko); nothing for the others, which it builds.
+void scene_build(const SceneEntry* scene);
+void scene_release(const SceneEntry* scene);
 
 // The scenes a frame at show millisecond ms draws, in drawing order, with their pos. Writes at
 // most TIMELINE_SCENES entries and returns how many.

@@ -12,9 +12,11 @@
 #include "scenes/scenes.h"
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <gtest/gtest.h>
-#include <set>
+#include <string>
+#include <sys/wait.h>
 #include <utility>
 #include <vector>
 
@@ -71,7 +73,7 @@ Vector track_point(int i) {
                   2 * (float)sin((double)a));
 }
 
-class Recorded : public ::testing::Test {
+class UnscheduledScene : public ::testing::Test {
   protected:
     void SetUp() override {
         sound.pinPosition(3, 7); // no cue of any of these scenes sits there
@@ -92,7 +94,7 @@ class Recorded : public ::testing::Test {
 
 } // namespace
 
-class Rata : public Recorded {
+class Rata : public UnscheduledScene {
   protected:
     static void SetUpTestSuite() { rata_init(); }
     static void TearDownTestSuite() { rata_free(); }
@@ -152,7 +154,7 @@ TEST_F(Rata, AtPos04TheCameraIsBackAtTheFirstPointLookingAtTheLast) {
               0.5f);
 }
 
-class Neuronit : public Recorded {
+class Neuronit : public UnscheduledScene {
   protected:
     static void SetUpTestSuite() { neuronit_init(); }
     static void TearDownTestSuite() { neuronit_free(); }
@@ -293,16 +295,16 @@ TEST_F(Neuronit, TheSameSeedGivesTheSameWeb) {
     EXPECT_EQ(first, second);
 }
 
-class Kellu : public Recorded {
+class Kellu : public UnscheduledScene {
   protected:
     // A fresh track for each case: an event fires once per run.
     void SetUp() override {
-        Recorded::SetUp();
+        UnscheduledScene::SetUp();
         kellu_init();
     }
     void TearDown() override {
         kellu_free();
-        Recorded::TearDown();
+        UnscheduledScene::TearDown();
     }
     // The alpha of the sticks and of the cores in the frame just drawn.
     std::pair<float, float> levels() {
@@ -448,4 +450,82 @@ TEST_F(Kellu, ContinuesTheSharedGeneratorWithoutReseeding) {
     kellu_init();
     draw(kellu, 0.5f);
     EXPECT_EQ(gl_recorder()->batches.at(0).v, from777);
+}
+
+namespace {
+
+int kellu_tracks() {
+    int n = 0;
+    for (const SyncSource& s : sync_tracks()) {
+        size_t len = strlen(s.file);
+        n += len >= 9 && strcmp(s.file + len - 9, "kellu.cpp") == 0;
+    }
+    return n;
+}
+
+// The trace tool's summary lines for the arguments, and its exit status.
+std::vector<std::string> trace(const std::string& args, int* status) {
+    std::string command =
+        std::string(ORDUNE_BINARY_DIR) + "/ordune-trace " + args + " --summary 2>/dev/null";
+    std::vector<std::string> lines;
+    FILE* p = popen(command.c_str(), "r");
+    if (!p) {
+        *status = -1;
+        return lines;
+    }
+    char buf[512];
+    while (fgets(buf, sizeof buf, p))
+        lines.push_back(buf);
+    int s = pclose(p);
+    *status = WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+    return lines;
+}
+
+} // namespace
+
+class Standalone : public UnscheduledScene {};
+
+TEST_F(Standalone, ToolsBuildTheUnscheduledScenesTheShowLeavesAlone) {
+    const SceneEntry* r = scene_find("rata");
+    ASSERT_NE(r, nullptr);
+    scene_build(r);
+    draw(r->draw, 0.4f);
+    ASSERT_EQ(gl_recorder()->batches.size(), 1u);
+    EXPECT_EQ(gl_recorder()->batches[0].count(), 404);
+    scene_release(r);
+
+    // The show builds kellu itself: building it again would leak a second track.
+    kellu_init();
+    int tracks = kellu_tracks();
+    scene_build(scene_find("kellu"));
+    EXPECT_EQ(kellu_tracks(), tracks);
+    kellu_free();
+    EXPECT_EQ(kellu_tracks(), tracks - 1);
+}
+
+TEST(TraceTool, DrawsEachUnscheduledSceneAloneAndThroughTheGlowFilter) {
+    int status;
+    std::vector<std::string> rata_lines = trace("--scene rata --pos 0.4", &status);
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(rata_lines.size(), 1u);
+    EXPECT_NE(rata_lines[0].find("GL_LINE_STRIP  n=404 "), std::string::npos) << rata_lines[0];
+
+    // 60 points, 91 triangles and their 91 outlines.
+    EXPECT_EQ(trace("--scene neuronit --pos 0.5", &status).size(), 242u);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(trace("--scene runko --pos 0.5", &status).empty());
+    EXPECT_EQ(status, 0);
+
+    std::vector<std::string> glow = trace("--scene kellu --pos 0.5 --glow", &status);
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(glow.size(), 8u);
+    for (int i = 0; i < 2; i++)
+        EXPECT_NE(glow[i].find("GL_LINES "), std::string::npos) << glow[i];
+    for (int i = 2; i < 8; i++)
+        EXPECT_NE(glow[i].find("GL_QUADS "), std::string::npos) << glow[i];
+    EXPECT_NE(glow[7].find("blend=off"), std::string::npos) << glow[7];
+
+    // The filter wraps a named scene; a whole frame of the show has no place for it.
+    EXPECT_TRUE(trace("--at 3 --glow", &status).empty());
+    EXPECT_EQ(status, 2);
 }

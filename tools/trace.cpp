@@ -3,10 +3,12 @@
 // one JSON object per glBegin/glEnd batch (or one short line per batch with --summary).
 //
 //   ordune-trace --at SECONDS [--fps N] [--summary]
-//   ordune-trace --scene NAME --pos P [--summary]     one scene alone, after the frame set-up
+//   ordune-trace --scene NAME --pos P [--glow] [--summary]
+//       one scene alone, after the frame set-up; --glow draws it through the glow filter
 //
 // Floats are printed with %.9g, which reads back to the same float.
 #include "engine/gl.h"
+#include "engine/glowfilter.h"
 #include "engine/glrecorder.h"
 #include "engine/offline.h"
 #include "engine/show.h"
@@ -18,7 +20,7 @@
 #include <cstring>
 
 static const char* usage = "usage: ordune-trace --at SECONDS [--fps N] [--summary]\n"
-                           "       ordune-trace --scene NAME --pos P [--summary]\n";
+                           "       ordune-trace --scene NAME --pos P [--glow] [--summary]\n";
 
 // One line naming the fault, then the usage; the exit status for bad arguments.
 __attribute__((format(printf, 1, 2))) static int fail_usage(const char* fmt, ...) {
@@ -93,12 +95,14 @@ static void print_batch_summary(int i, const GlBatch& b) {
 int main(int argc, char** argv) {
     double at = -1, fps = 60, pos = -1;
     const char* scene = nullptr;
-    bool summary = false, have_at = false, have_pos = false;
+    bool summary = false, have_at = false, have_pos = false, glow = false;
     for (int i = 1; i < argc; i++) {
         const char* a = argv[i];
         bool has_value = i + 1 < argc;
         if (strcmp(a, "--summary") == 0) {
             summary = true;
+        } else if (strcmp(a, "--glow") == 0) {
+            glow = true;
         } else if (strcmp(a, "--help") == 0) {
             printf("%s", usage);
             return 0;
@@ -135,14 +139,20 @@ int main(int argc, char** argv) {
             return fail_usage("--at and --scene exclude each other");
     } else if (!have_at || at < 0 || at > 200.0) {
         return fail_usage("--at needs a time between 0 and 200 seconds");
+    } else if (glow) {
+        return fail_usage("--glow needs --scene");
     }
 
     gl_use_null();
     offline_begin();
     if (entry) {
+        scene_build(entry);
         gl_use_recorder();
         show_frame_setup();
-        entry->draw((float)pos);
+        if (glow)
+            glowfilter_around(entry->draw, (float)pos);
+        else
+            entry->draw((float)pos);
     } else {
         long k = offline_frame_at(at, fps);
         offline_skip(0, k, fps);
@@ -157,6 +167,8 @@ int main(int argc, char** argv) {
             print_batch_json(batches[i]);
     }
     gl_use_null();
+    if (entry)
+        scene_release(entry);
     offline_end();
     return 0;
 }
