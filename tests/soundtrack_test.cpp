@@ -271,6 +271,7 @@ class SoundtrackLevels : public ::testing::Test {
         sums.assign(80, 0.0);
         peaks.assign(80, 0.0);
         counts.assign(80, 0);
+        left2 = right2 = mid2 = side2 = 0.0;
         long frames = 0;
         for (;;) {
             int order = mpt.get_current_order();
@@ -279,6 +280,10 @@ class SoundtrackLevels : public ::testing::Test {
                 break;
             for (size_t i = 0; i < got; i++, frames++) {
                 int slot = frames >= 200L * rate ? 79 : order; // 79: after the show
+                left2 += double(left[i]) * left[i];
+                right2 += double(right[i]) * right[i];
+                side2 += 0.25 * (double(left[i]) - right[i]) * (double(left[i]) - right[i]);
+                mid2 += 0.25 * (double(left[i]) + right[i]) * (double(left[i]) + right[i]);
                 for (float v : {left[i], right[i]}) {
                     sums[slot] += double(v) * v;
                     peaks[slot] = std::max(peaks[slot], double(std::fabs(v)));
@@ -299,9 +304,12 @@ class SoundtrackLevels : public ::testing::Test {
     }
     static std::vector<double> sums, peaks;
     static std::vector<long> counts;
+    static double left2, right2, mid2, side2; // energies of the whole song
 };
 std::vector<double> SoundtrackLevels::sums, SoundtrackLevels::peaks;
 std::vector<long> SoundtrackLevels::counts;
+double SoundtrackLevels::left2, SoundtrackLevels::right2, SoundtrackLevels::mid2,
+    SoundtrackLevels::side2;
 
 // Bounds: a peak below 0.9 leaves 1 dB of headroom in float output (nothing clips when it is
 // converted to 16 bits, and a louder player still has margin); an RMS above 0.01 (-40 dBFS)
@@ -328,6 +336,16 @@ TEST_F(SoundtrackLevels, TheFormBuildsBreaksAndFades) {
     EXPECT_LT(level(44, 49).rms, level(53, 57).rms);       // the breakdown drops back
     EXPECT_LT(level(70, 70).rms, 0.2 * level(64, 67).rms); // the city fades out
     EXPECT_LT(level(79, 79).peak, 0.001);                  // and is silent after 200 s
+}
+
+// Panning spreads the parts without leaning: both sides within 5 % of each other in level,
+// and a side signal (L - R) between 5 % and 50 % of the mid (L + R), neither mono nor hollow.
+TEST_F(SoundtrackLevels, TheMixIsBalancedAndWide) {
+    double l = std::sqrt(left2), r = std::sqrt(right2);
+    EXPECT_LT(std::fabs(l - r) / (l + r), 0.05);
+    double width = std::sqrt(side2 / mid2);
+    EXPECT_GT(width, 0.05);
+    EXPECT_LT(width, 0.5);
 }
 
 } // namespace
