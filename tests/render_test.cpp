@@ -1,7 +1,9 @@
 // The offline renderer's parts that need no GL context: the cue sheet over a made-up music
-// trace, the track registry it reads, contact-sheet labels and scaling, and the WAV and PNG
-// writers' files.
+// trace and over a module of the test's own, the track registry it reads, contact-sheet labels
+// and scaling, and the WAV and PNG writers' files.
+#include "engine/show.h"
 #include "engine/sync.h"
+#include "tests/xmwrite.h"
 #include "tools/cues.h"
 #include "tools/png.h"
 #include "tools/sheet.h"
@@ -120,6 +122,49 @@ TEST(CueSheet, TracksAreNumberedWithinTheirSceneAndAddsPastCapacityDropped) {
     EXPECT_EQ(c[1].track, 1);
     EXPECT_EQ(c[2].scene, "pyorre");
     EXPECT_EQ(c[2].track, 2);
+}
+
+// Any module placed as music.xm: 125 BPM at speed 6 (rows of 120 ms), eight rows of order 0
+// broken after row 3 to row 5 of order 1. Rows 0..4 of order 1 are never heard.
+TEST(CueSheet, FollowsAnyModuleThroughItsPatternBreaks) {
+    char cwd[4096];
+    ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
+    char dir[] = "/tmp/ordune-cues-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    ASSERT_EQ(chdir(dir), 0);
+    XmSong song;
+    song.addPattern(8);
+    song.addPattern(8);
+    song.cell(0, 3, 1).effect = 0x0D;
+    song.cell(0, 3, 1).param = 0x05;
+    song.orders = {0, 1};
+    ASSERT_TRUE(xm_save("music.xm", xm_build(song)));
+    kello = Timer();
+    ASSERT_EQ(sound.openOffline(), 1);
+    TraceBuilder unused;
+    size_t before = cues_collect(unused.t).size();
+    MusicTrace trace;
+    cues_trace_music(&trace, 2000);
+    sound.release();
+    unlink("music.xm");
+    EXPECT_EQ(chdir(cwd), 0);
+    rmdir(dir);
+
+    Sync track(4, "scenes/alku.cpp", 1);
+    track.add(0, 2, 100);
+    track.add(1, 5, 100);
+    track.add(1, 7, 100);
+    track.add(1, 0, 100);
+    std::vector<Cue> c = newest(trace, before);
+    ASSERT_EQ(c.size(), 4u);
+    // The player reports its position once per 64-frame slice (1.45 ms): allow two slices.
+    const long row_ms = 120;
+    EXPECT_NEAR(c[0].first_ms, 2 * row_ms, 3);
+    EXPECT_NEAR(c[1].first_ms, 4 * row_ms, 3);
+    EXPECT_NEAR(c[2].first_ms, 6 * row_ms, 3);
+    EXPECT_EQ(c[3].first_ms, -1);
+    EXPECT_TRUE(c[0].fires && c[1].fires && c[2].fires);
+    EXPECT_FALSE(c[3].fires);
 }
 
 static std::string printed(const std::vector<Cue>& cues, bool csv) {
