@@ -1,7 +1,8 @@
-// Cue-sheet arithmetic. The music is followed at the show's own resolution, the millisecond,
-// through the same position Sync reads. An event whose row begins just before its scene's
-// window opens and is still playing when it does counts as firing: the scene's first frame
-// finds the music there.
+// Cue-sheet arithmetic: the music followed at the show's own resolution, the millisecond,
+// through the same position Sync reads.
+//
+// An event whose row begins just before its scene's window opens and is still playing when it
+// does counts as firing: the scene's first frame finds the music there.
 #include "tools/cues.h"
 #include "engine/show.h"
 #include "engine/sync.h"

@@ -1,6 +1,7 @@
-// The cue sheet: every event of every sync track the show built, with the show time at which
-// the music first reaches the event's order and row, and whether the event can fire at all,
-// which needs the music to be on that row while the owning scene's window is open.
+// The cue sheet: every event of every sync track the show built, when the music first reaches
+// its order and row, and whether it can fire at all.
+//
+// An event can fire when the music is on its row while the owning scene's window is open.
 #ifndef ORDUNE_TOOLS_CUES_H
 #define ORDUNE_TOOLS_CUES_H
 

@@ -1,6 +1,8 @@
-// H.264 video through Debian's ffmpeg, run as an external process. Frames go to it raw on a
-// pipe and become a video-only file; a second run muxes that with the soundtrack's WAV, since
-// the sound of a render is complete only after its last frame.
+// H.264 video with its soundtrack through Debian's ffmpeg, run as an external process fed raw
+// frames on a pipe.
+//
+// The frames become a video-only file first; a second run muxes that with the soundtrack's WAV,
+// since the sound of a render is complete only after its last frame.
 #ifndef ORDUNE_TOOLS_VIDEO_H
 #define ORDUNE_TOOLS_VIDEO_H
 
