@@ -125,12 +125,16 @@ XmInstrument looped(const Wave& w, const char* name, int loopStart, double conte
 }
 
 // Sum of integer-Hz harmonics of f0 with amplitudes amp(h, t); amp must stop changing at the
-// loop start for the loop to be seamless.
+// loop start for the loop to be seamless. Even harmonics are inverted, which starts a
+// sawtooth halfway along its ramp (a gentle zero crossing) instead of on its jump, so a note
+// does not begin with a step.
 Wave additive(int length, int f0, int harmonics, const std::function<double(int, double)>& amp) {
     Wave w(length, 0.0);
-    for (int h = 1; h <= harmonics; h++)
+    for (int h = 1; h <= harmonics; h++) {
+        double sign = h % 2 ? 1.0 : -1.0;
         for (int n = 0; n < length; n++)
-            w[n] += amp(h, seconds(n)) * exact_partial(int64_t(h) * f0, n);
+            w[n] += sign * amp(h, seconds(n)) * exact_partial(int64_t(h) * f0, n);
+    }
     return w;
 }
 
@@ -278,6 +282,7 @@ XmInstrument pluck() {
     const int f0 = 524;
     Wave w = additive(frames(0.9), f0, 12,
                       [&](int h, double t) { return synth_exp(-t * (5.0 + 2.5 * h)) / h; });
+    fade_head(w, frames(0.002));
     fade_tail(w, frames(0.05));
     XmInstrument ins;
     ins.name = "pluck";
