@@ -10,7 +10,8 @@
 #include <malloc.h>
 #include <new>
 #ifdef __SANITIZE_ADDRESS__
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtime's allocator statistics (GCC ships no header declaring it).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 static void expect_vec(Vector v, float x, float y, float z, float eps = 1e-6f) {
