@@ -12,6 +12,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <sys/wait.h>
 #include <vector>
 
 namespace {
@@ -253,6 +254,42 @@ TEST(Soundtrack, TwoRunsWriteIdenticalBytes) {
     EXPECT_TRUE(first == read_bytes(MUSIC));
     std::remove(a.c_str());
     std::remove(b.c_str());
+}
+
+// --wav renders the orders asked for: a 48 kHz 16-bit stereo PCM file about two orders long.
+TEST(Soundtrack, GeneratorRendersAWavOfTheOrdersAsked) {
+    const std::string wav = ::testing::TempDir() + "/ordune_orders.wav";
+    ASSERT_EQ(std::system((GENERATOR + " --wav " + wav + " 30 31").c_str()), 0);
+    std::vector<char> b = read_bytes(wav);
+    std::remove(wav.c_str());
+    ASSERT_GT(b.size(), 44u);
+    auto u32 = [&](size_t at) {
+        return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8 |
+               uint32_t(uint8_t(b[at + 2])) << 16 | uint32_t(uint8_t(b[at + 3])) << 24;
+    };
+    EXPECT_EQ(std::string(b.data(), 4), "RIFF");
+    EXPECT_EQ(std::string(b.data() + 8, 8), "WAVEfmt ");
+    EXPECT_EQ(u32(20) & 0xffff, 1u);    // PCM
+    EXPECT_EQ(u32(20) >> 16, 2u);       // stereo
+    EXPECT_EQ(u32(24), 48000u);         // frames per second
+    EXPECT_EQ(u32(32) >> 16, 16u);      // bits per sample
+    EXPECT_EQ(u32(40), b.size() - 44u); // the data chunk fills the file
+    double seconds = (b.size() - 44) / 4.0 / 48000.0;
+    EXPECT_NEAR(seconds, 2 * ORDER_SECONDS, 0.05);
+}
+
+// Exit statuses: 2 for a usage fault, 1 for a file that cannot be written, stderr naming it.
+TEST(Soundtrack, GeneratorRefusesBadArguments) {
+    auto status = [](const std::string& args) {
+        int r = std::system((GENERATOR + " " + args + " 2>/dev/null").c_str());
+        return WIFEXITED(r) ? WEXITSTATUS(r) : -1;
+    };
+    EXPECT_EQ(status(""), 2);
+    EXPECT_EQ(status("--wav"), 2);
+    EXPECT_EQ(status("--wav /dev/null 72"), 2);
+    EXPECT_EQ(status("--wav /dev/null 5 4"), 2);
+    EXPECT_EQ(status("--wav /dev/null x"), 2);
+    EXPECT_EQ(status("/nonexistent-dir/music.xm"), 1);
 }
 
 struct Level {

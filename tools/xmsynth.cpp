@@ -271,7 +271,7 @@ XmInstrument pad() {
             w[n] += v[n];
     }
     XmInstrument ins = looped(w, "pad", 0, 262);
-    ins.volumeEnvelope.points = {{0, 0}, {28, 64}, {80, 0}};
+    ins.volumeEnvelope.points = {{0, 0}, {20, 64}, {80, 0}};
     ins.volumeEnvelope.sustain = 1;
     return ins;
 }
