@@ -392,8 +392,9 @@ TEST(List, RemovingANodeReleasesItsObject) {
 
     // setCurrent frees the old data too; node's set does not.
     l.setCurrent(::operator new(BIG_BLOCK));
+    int* seven = new int(7); // allocated before the reading, which counts bytes exactly
     before = heap_in_use();
-    l.setCurrent(new int(7));
+    l.setCurrent(seven);
     EXPECT_GE(released_since(before), (long long)BIG_BLOCK);
     EXPECT_EQ(at_cursor(&l), 7);
 
