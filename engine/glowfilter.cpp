@@ -46,8 +46,12 @@ void glowfilter_draw() {
     glEnable(GL_TEXTURE_2D);
     copy_square();
 
-    // The passes start from an empty square, so the first one holds the picture alone.
+    // The passes start from a black square, so the first one holds the picture alone: cleared
+    // to the show's grey instead, the five additions would wash every frame out to white. The
+    // show's clear colour is put back for whatever clears after the filter.
+    glClearColor(0, 0, 0, 0);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glClearColor(clearcolor.x, clearcolor.y, clearcolor.z, 1.0);
     glDepthMask(GL_FALSE);
     perspective2D(1, 1);
     glLoadIdentity();

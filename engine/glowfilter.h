@@ -12,15 +12,15 @@ enum { GLOW_SIZE = 512 };
 // glowfilter_setup() narrows the viewport to the GLOW_SIZE square, leaving the projection as it
 // is (the scene's picture is squeezed into the square and stretched back by the filter).
 void glowfilter_setup();
-// Copies the square into render512_0, clears the frame and adds the copy back five times at
-// 30 % strength, each shifted by 0.01 of the square a fifth of a turn further round (up first)
+// Copies the square into render512_0, clears the frame to black and adds the copy back five times
+// at 30 % strength, each shifted by 0.01 of the square a fifth of a turn further round (up first)
 // and copied again, so each pass smears the sum of the earlier ones; then stretches the square
 // over the full viewport (OPENGL_XRES x OPENGL_YRES) without blending. Six copies from the frame
 // buffer, six textured quads, no allocation.
 //
 // Leaves: viewport full, texturing on with render512_0 bound, blending off, depth mask on,
-// colour white, the modelview matrix selected and identity, the projection as it was. The depth
-// test is left as the scene left it.
+// colour white, the clear colour `clearcolor`, the modelview matrix selected and identity, the
+// projection as it was. The depth test is left as the scene left it.
 void glowfilter_draw();
 
 // setup, draw(pos), glowfilter_draw(): one scene drawn through the filter.

@@ -1,11 +1,14 @@
-// The glow filter through the recorder: the six copies of the 512 square into the first render
-// texture, the five shifted additive passes and the final stretched quad, and the state the
-// filter leaves for whatever draws after it.
+// The glow filter: through the recorder, the six copies of the 512 square into the first render
+// texture, the five shifted additive passes, the final stretched quad and the state it leaves;
+// through a headless OpenGL frame, what it does to black, to an even grey and to one pixel.
+#include "engine/colors.h"
 #include "engine/gl.h"
 #include "engine/glowfilter.h"
 #include "engine/glrecorder.h"
+#include "engine/projection.h"
 #include "engine/show.h"
 #include "engine/texture.h"
+#include "tools/egl.h"
 
 #include <cmath>
 #include <cstring>
@@ -71,6 +74,8 @@ std::vector<double> square() {
 class GlowFilter : public ::testing::Test {
   protected:
     void SetUp() override {
+        saved = clearcolor;
+        clearcolor = harmaa;
         gl_use_recorder();
         textures_init();
         gl_recorder_reset();
@@ -79,9 +84,11 @@ class GlowFilter : public ::testing::Test {
     void TearDown() override {
         OPENGL_XRES = 1024;
         OPENGL_YRES = 768;
+        clearcolor = saved;
         textures_free();
         gl_use_null();
     }
+    Vector saved;
 };
 
 TEST_F(GlowFilter, SetupNarrowsTheViewportToTheSquare) {
@@ -139,6 +146,20 @@ TEST_F(GlowFilter, ThePassesStartFromAClearedFrameAndEachSmearsTheCopyBeforeIt) 
     }
     expected.push_back("quad");
     EXPECT_EQ(order, expected);
+
+    // The filter's clear is to black, whatever the show clears its frames to; the show's
+    // colour is back afterwards.
+    std::vector<size_t> clears = calls_named("glClear");
+    ASSERT_EQ(clears.size(), 2u);
+    const GlCall& before = gl_recorder()->calls.at(clears[1] - 1);
+    EXPECT_STREQ(before.name, "glClearColor");
+    for (int c = 0; c < 4; c++)
+        EXPECT_EQ(before.a[c], 0.0) << c;
+    const float* now = gl_recorder()->clear_color;
+    EXPECT_EQ(now[0], harmaa.x);
+    EXPECT_EQ(now[1], harmaa.y);
+    EXPECT_EQ(now[2], harmaa.z);
+    EXPECT_EQ(now[3], 1.0f);
 }
 
 TEST_F(GlowFilter, FivePassesShiftedRoundTheCircleAtThirtyPercentAdditive) {
@@ -244,4 +265,121 @@ TEST_F(GlowFilter, LeavesTheFullViewportAndTheStateItDocuments) {
     EXPECT_EQ(viewport_at(begins.back()), full);
     for (int e = 0; e < 16; e++)
         EXPECT_EQ(r->batches.back().proj.m[e], projection.m[e]) << e;
+}
+
+// The filter's pixels, drawn by the platform's OpenGL in a headless 512x512 frame.
+class GlowPixels : public ::testing::Test {
+  protected:
+    static bool open;
+    static std::string why;
+    static void SetUpTestSuite() { open = egl_open(GLOW_SIZE, GLOW_SIZE, &why); }
+    static void TearDownTestSuite() {
+        if (open)
+            egl_close();
+    }
+    void SetUp() override {
+        if (!open)
+            GTEST_SKIP() << "no headless OpenGL: " << why;
+        saved = clearcolor;
+        OPENGL_XRES = OPENGL_YRES = GLOW_SIZE;
+        gl_use_platform();
+        textures_init();
+    }
+    void TearDown() override {
+        if (!open)
+            return;
+        textures_free();
+        gl_use_null();
+        clearcolor = saved;
+        OPENGL_XRES = 1024;
+        OPENGL_YRES = 768;
+    }
+    // The frame after the filter ran over `scene`, on a frame cleared to `background`; RGB,
+    // bottom row first.
+    std::vector<unsigned char> filtered(Vector background, void (*scene)(float)) {
+        clearcolor = background;
+        show_frame_setup();
+        glowfilter_around(scene, 0.5f);
+        std::vector<unsigned char> px(GLOW_SIZE * GLOW_SIZE * 3);
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, GLOW_SIZE, GLOW_SIZE, GL_RGB, GL_UNSIGNED_BYTE, px.data());
+        return px;
+    }
+    static int at(const std::vector<unsigned char>& px, int x, int y, int c = 0) {
+        return px[(y * GLOW_SIZE + x) * 3 + c];
+    }
+    Vector saved;
+};
+bool GlowPixels::open = false;
+std::string GlowPixels::why;
+
+namespace {
+
+void nothing(float) {}
+
+// One white pixel at the middle of the square, blending and smoothing aside.
+void centre_pixel(float) {
+    glDisable(GL_TEXTURE_2D);
+    glDisable(GL_BLEND);
+    glDisable(GL_DEPTH_TEST);
+    perspective2D(GLOW_SIZE, GLOW_SIZE);
+    glColor4f(1, 1, 1, 1);
+    glBegin(GL_QUADS);
+    glVertex3f(256, 256, 0);
+    glVertex3f(257, 256, 0);
+    glVertex3f(257, 257, 0);
+    glVertex3f(256, 257, 0);
+    glEnd();
+    perspective3D();
+}
+
+} // namespace
+
+TEST_F(GlowPixels, ABlackFrameStaysBlack) {
+    std::vector<unsigned char> px = filtered(Vector(0, 0, 0), nothing);
+    int lit = 0;
+    for (unsigned char v : px)
+        lit += v != 0;
+    EXPECT_EQ(lit, 0);
+}
+
+TEST_F(GlowPixels, AnEvenFrameComesBackAtTheCopiesSummedWeight) {
+    // Sixteen copies weighing 0.3 * 1.3^4 (about 0.86) in all; each pass rounds to 8 bits.
+    std::vector<unsigned char> px = filtered(harmaa, nothing);
+    const float rgb[3] = {harmaa.x, harmaa.y, harmaa.z};
+    for (int c = 0; c < 3; c++)
+        EXPECT_NEAR(at(px, 256, 256, c), rgb[c] * 255 * 0.3f * 1.3f * 1.3f * 1.3f * 1.3f, 6) << c;
+    // Not the grey washed out to white by passes over a grey clear.
+    EXPECT_LT(at(px, 256, 256), 200);
+}
+
+TEST_F(GlowPixels, ABrightPixelBecomesASmallClusterOfFallingWeights) {
+    std::vector<unsigned char> px = filtered(Vector(0, 0, 0), centre_pixel);
+    int brightest = 0, bx = 0, by = 0, far = 0;
+    long sum = 0;
+    for (int y = 0; y < GLOW_SIZE; y++)
+        for (int x = 0; x < GLOW_SIZE; x++) {
+            int v = at(px, x, y);
+            sum += v;
+            if (v > brightest) {
+                brightest = v;
+                bx = x;
+                by = y;
+            }
+            // Four shifts of 0.01 of the square (about 5 pixels) reach at most 21 pixels out.
+            if ((x - 256) * (x - 256) + (y - 256) * (y - 256) > 25 * 25)
+                far += v != 0;
+        }
+    EXPECT_EQ(far, 0);
+    // The heaviest copy is the first one's, 30 % of the pixel about 5 pixels above it.
+    EXPECT_EQ(bx, 256);
+    EXPECT_GE(by, 260);
+    EXPECT_LE(by, 262);
+    EXPECT_GT(brightest, 40);
+    EXPECT_LE(brightest, 80);
+    // The original place gets only the faint copy shifted by all five directions.
+    EXPECT_LT(at(px, 256, 256), 10);
+    // Together the copies hold about 0.86 of the pixel, less what 8-bit rounding drops.
+    EXPECT_GT(sum, 140);
+    EXPECT_LT(sum, 240);
 }
