@@ -2,6 +2,7 @@
 // video with its soundtrack, the soundtrack alone, a contact sheet, or the cue sheet.
 //
 //   ordune-render --at SECONDS -o FRAME.png
+//   ordune-render --scene NAME --pos P [--glow] -o FRAME.png
 //   ordune-render [--from A] [--to B] [-o DIR] [--video OUT.mp4] [--audio OUT.wav]
 //   ordune-render --contact-sheet SHEET.png [--every N] [--thumb WxH] [--from A] [--to B]
 //   ordune-render --cues | --cues=csv
@@ -11,6 +12,7 @@
 // the frames before the first one wanted are played through the null back end, which is fast
 // and leaves scenes, sync tracks and generators exactly as drawing them would.
 #include "engine/gl.h"
+#include "engine/glowfilter.h"
 #include "engine/offline.h"
 #include "engine/show.h"
 #include "tools/cues.h"
@@ -34,6 +36,7 @@
 
 static const char* usage =
     "usage: ordune-render --at SECONDS -o FRAME.png\n"
+    "       ordune-render --scene NAME --pos P [--glow] -o FRAME.png\n"
     "       ordune-render [--from A] [--to B] [-o DIR] [--video OUT.mp4] [--audio OUT.wav]\n"
     "       ordune-render --contact-sheet SHEET.png [--every N] [--thumb WxH] [--from A] [--to B]\n"
     "       ordune-render --cues | --cues=csv\n"
@@ -92,6 +95,9 @@ struct Options {
     int w = 1024, h = 768, thumb_w = 0, thumb_h = 0;
     std::string out, video, audio, sheet;
     bool cues = false, cues_csv = false;
+    std::string scene; // one scene alone at pos, through the glow filter with glow
+    double pos = 0;
+    bool have_pos = false, glow = false;
 };
 
 // Parses argv into o; returns 0, or the exit status after printing the fault.
@@ -107,9 +113,13 @@ static int parse(int argc, char** argv, Options* o) {
             o->cues_csv = strcmp(a, "--cues=csv") == 0;
             continue;
         }
-        static const char* valued[] = {"--at",    "--from",          "--to",    "--fps",
-                                       "--every", "--size",          "--thumb", "-o",
-                                       "--video", "--contact-sheet", "--audio"};
+        if (strcmp(a, "--glow") == 0) {
+            o->glow = true;
+            continue;
+        }
+        static const char* valued[] = {"--at",    "--from",  "--to", "--fps",   "--every",
+                                       "--size",  "--thumb", "-o",   "--video", "--contact-sheet",
+                                       "--audio", "--scene", "--pos"};
         bool known = false;
         for (const char* v : valued)
             known |= strcmp(a, v) == 0;
@@ -126,6 +136,8 @@ static int parse(int argc, char** argv, Options* o) {
             o->audio = v;
         } else if (strcmp(a, "--contact-sheet") == 0) {
             o->sheet = v;
+        } else if (strcmp(a, "--scene") == 0) {
+            o->scene = v;
         } else if (strcmp(a, "--size") == 0 || strcmp(a, "--thumb") == 0) {
             bool size = strcmp(a, "--size") == 0;
             if (!parse_size(v, size ? &o->w : &o->thumb_w, size ? &o->h : &o->thumb_h))
@@ -136,6 +148,7 @@ static int parse(int argc, char** argv, Options* o) {
                              : strcmp(a, "--from") == 0 ? &o->from
                              : strcmp(a, "--to") == 0   ? &o->to
                              : strcmp(a, "--fps") == 0  ? &o->fps
+                             : strcmp(a, "--pos") == 0  ? &o->pos
                                                         : &o->every;
             if (!parse_number(v, target))
                 return fail_usage("%s wants a number, not %s", a, v);
@@ -143,6 +156,7 @@ static int parse(int argc, char** argv, Options* o) {
             o->have_from |= target == &o->from;
             o->have_to |= target == &o->to;
             o->have_every |= target == &o->every;
+            o->have_pos |= target == &o->pos;
         }
     }
     return 0;
@@ -154,6 +168,22 @@ static int validate(Options* o) {
         return fail_usage("--fps must lie in (0, 1000], not %g", o->fps);
     double last = offline_time(offline_frame_count(o->fps) - 1, o->fps);
     bool range_outputs = !o->video.empty() || !o->audio.empty();
+    if (!o->scene.empty() || o->have_pos || o->glow) {
+        if (o->scene.empty())
+            return fail_usage("--pos and --glow belong to --scene");
+        if (!scene_find(o->scene.c_str()))
+            return fail_usage("unknown scene %s (scenes: %s)", o->scene.c_str(), scene_names());
+        if (!o->have_pos || o->pos < 0 || o->pos > 1)
+            return fail_usage("--scene needs --pos between 0 and 1");
+        if (o->cues || o->have_at || o->have_from || o->have_to || range_outputs ||
+            !o->sheet.empty() || o->have_every || o->thumb_w > 0 || o->out.empty())
+            return fail_usage("--scene draws one scene alone: it takes -o FRAME.png alone");
+        // The filter copies its square out of the frame, which must hold it.
+        if (o->glow && (o->w < GLOW_SIZE || o->h < GLOW_SIZE))
+            return fail_usage("--glow needs a frame of at least %dx%d, not %dx%d", GLOW_SIZE,
+                              GLOW_SIZE, o->w, o->h);
+        return 0;
+    }
     if (o->cues) {
         if (o->have_at || o->have_from || o->have_to || range_outputs || !o->sheet.empty() ||
             !o->out.empty())
@@ -270,6 +300,25 @@ static int render_one(const Options& o) {
     return 0;
 }
 
+// One scene alone at its pos, after the frame set-up the timeline's scenes get and the show's
+// start-up, with the clock and the music at 0.
+static int render_scene(const Options& o) {
+    const SceneEntry* scene = scene_find(o.scene.c_str());
+    scene_build(scene);
+    show_frame_setup();
+    if (o.glow)
+        glowfilter_around(scene->draw, (float)o.pos);
+    else
+        scene->draw((float)o.pos);
+    scene_release(scene);
+    std::vector<unsigned char> rgba, rgb;
+    read_frame(o.w, o.h, &rgba, &rgb);
+    std::string why;
+    if (!png_write(o.out, rgb.data(), o.w, o.h, &why))
+        return fail(why);
+    return 0;
+}
+
 static int render_sheet(const Options& o) {
     long last = offline_frame_at(o.to, o.fps);
     std::vector<double> times;
@@ -366,14 +415,15 @@ int main(int argc, char** argv) {
 
     // Every output is checked before a render that may take minutes starts.
     std::string why;
-    bool folder = !o.have_at && !o.out.empty();
+    bool single = o.have_at || !o.scene.empty();
+    bool folder = !single && !o.out.empty();
     if (folder ? !output_check_dir(o.out, &why) : !o.out.empty() && !output_check(o.out, &why))
         return fail(why);
     for (const std::string* path : {&o.video, &o.audio, &o.sheet})
         if (!path->empty() && !output_check(*path, &why))
             return fail(why);
 
-    bool draws = o.have_at || folder || !o.video.empty() || !o.sheet.empty();
+    bool draws = single || folder || !o.video.empty() || !o.sheet.empty();
     if (draws) {
         if (!egl_open(o.w, o.h, &why))
             return fail("no headless OpenGL: " + why);
@@ -385,7 +435,8 @@ int main(int argc, char** argv) {
     OPENGL_XRES = o.w;
     OPENGL_YRES = o.h;
     offline_begin();
-    status = o.have_at          ? render_one(o)
+    status = !o.scene.empty()   ? render_scene(o)
+             : o.have_at        ? render_one(o)
              : !o.sheet.empty() ? render_sheet(o)
                                 : render_range(o, draws);
     offline_end();
