@@ -1,6 +1,6 @@
 // The scenes no timeline window draws, through the recorder: rata's ladder strip and its riding
 // camera, neuronit's seeded web and its build-up, kellu's stick cloud, its cues and the random
-// draws it continues.
+// draws it continues; and the tools that draw them alone, the glow filter around them.
 #include "engine/colors.h"
 #include "engine/gl.h"
 #include "engine/glrecorder.h"
@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
@@ -528,4 +529,39 @@ TEST(TraceTool, DrawsEachUnscheduledSceneAloneAndThroughTheGlowFilter) {
     // The filter wraps a named scene; a whole frame of the show has no place for it.
     EXPECT_TRUE(trace("--at 3 --glow", &status).empty());
     EXPECT_EQ(status, 2);
+}
+
+namespace {
+
+// The renderer's exit status for the arguments, its output thrown away.
+int render_status(const std::string& args) {
+    std::string command =
+        std::string(ORDUNE_BINARY_DIR) + "/ordune-render " + args + " >/dev/null 2>&1";
+    int s = system(command.c_str());
+    return WIFEXITED(s) ? WEXITSTATUS(s) : -1;
+}
+
+} // namespace
+
+TEST(RenderTool, DrawsOneNamedSceneThroughTheGlowFilter) {
+    std::string png = testing::TempDir() + "ordune-unscheduled-scene.png";
+    remove(png.c_str());
+    for (const char* bad :
+         {"--scene kellu -o x.png", "--scene nowhere --pos 0.5 -o x.png", "--glow --at 3 -o x.png",
+          "--pos 0.5 -o x.png", "--scene kellu --pos 0.5 --at 3 -o x.png",
+          "--scene kellu --pos 0.5 --glow --size 160x120 -o x.png"})
+        EXPECT_EQ(render_status(bad), 2) << bad;
+    int status = render_status("--scene neuronit --pos 0.5 --glow --size 512x512 -o " + png);
+    if (status == 1)
+        GTEST_SKIP() << "no headless OpenGL for the renderer";
+    EXPECT_EQ(status, 0);
+    FILE* f = fopen(png.c_str(), "rb");
+    ASSERT_NE(f, nullptr);
+    unsigned char sig[8] = {0};
+    EXPECT_EQ(fread(sig, 1, 8, f), 8u);
+    fclose(f);
+    EXPECT_EQ(sig[1], 'P');
+    EXPECT_EQ(sig[2], 'N');
+    EXPECT_EQ(sig[3], 'G');
+    remove(png.c_str());
 }
