@@ -4,8 +4,12 @@
 # read. Each case writes exactly one line on stderr naming the cause, keeps the show running, and
 # ends with status 0 on SIGTERM or SIGINT.
 # Usage: faults_test.sh path/to/ordune path/to/music.xm
+# ORDUNE_TEST_PRELOAD, when set, is the show's LD_PRELOAD (the sanitizer run's); the test's own
+# tools run without it.
 set -u
 EXE=$(realpath "$1")
+SHOW=(env)
+[ -n "${ORDUNE_TEST_PRELOAD:-}" ] && SHOW+=("LD_PRELOAD=$ORDUNE_TEST_PRELOAD")
 GOOD=$(realpath "$2")
 . "$(dirname "$0")/xvfb.sh"
 xvfb_start
@@ -96,13 +100,13 @@ for c in "${!NAMES[@]}"; do
     name=${NAMES[$c]}
     err="$ROOT/$name.err"
     if [ "$name" = gone ]; then
-        (cd "$gone" && rmdir "$gone" && exec "$EXE") 2>"$err" >/dev/null &
+        (cd "$gone" && rmdir "$gone" && exec "${SHOW[@]}" "$EXE") 2>"$err" >/dev/null &
     elif [ "$name" = locked ]; then
         # Locked from inside, since nobody could enter it afterwards.
-        (cd "$locked" && chmod 0 "$locked" && exec "${AS[@]}" "$EXE") 2>"$err" >/dev/null &
+        (cd "$locked" && chmod 0 "$locked" && exec "${AS[@]}" "${SHOW[@]}" "$EXE") 2>"$err" >/dev/null &
     else
         # shellcheck disable=SC2086
-        (cd "$ROOT/$name" && exec env ${ENVS[$c]} "$EXE") 2>"$err" >/dev/null &
+        (cd "$ROOT/$name" && exec "${SHOW[@]}" ${ENVS[$c]} "$EXE") 2>"$err" >/dev/null &
     fi
     PIDS+=($!)
 done
