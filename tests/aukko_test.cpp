@@ -8,6 +8,7 @@
 #include "molecules/molecules.h"
 #include "scenes/aukko.h"
 #include "scenes/scenes.h"
+#include "tests/batches.h"
 
 #include <cmath>
 #include <cstring>
@@ -54,10 +55,6 @@ std::vector<std::vector<double>> calls_of(const char* name) {
         if (strcmp(c.name, name) == 0)
             out.push_back(std::vector<double>(c.a, c.a + 4));
     return out;
-}
-
-Vector vertex(const GlBatch& b, int i) {
-    return Vector(b.v[i * 3], b.v[i * 3 + 1], b.v[i * 3 + 2]);
 }
 
 } // namespace

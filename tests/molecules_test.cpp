@@ -5,6 +5,7 @@
 #include "engine/glrecorder.h"
 #include "molecules/molecules.h"
 #include "molecules/tables.h"
+#include "tests/batches.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -37,10 +38,6 @@ void expect_vector(const Vector& v, float x, float y, float z, const char* what)
     EXPECT_EQ(v.z, z) << what;
 }
 
-// Point i of a batch.
-Vector vertex(const GlBatch& b, int i) {
-    return Vector(b.v[i * 3], b.v[i * 3 + 1], b.v[i * 3 + 2]);
-}
 float alpha_at(const GlBatch& b, int i) {
     return b.c[i * 4 + 3];
 }

@@ -10,30 +10,13 @@
 #include "engine/textimages.h"
 #include "scenes/perhonen.h"
 #include "scenes/scenes.h"
+#include "tests/batches.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
 #include <vector>
 
 namespace {
-
-Vector vertex(const GlBatch& b, int i) {
-    return Vector(b.v[i * 3], b.v[i * 3 + 1], b.v[i * 3 + 2]);
-}
-float alpha(const GlBatch& b, int i) {
-    return b.c[i * 4 + 3];
-}
-void expect_near(const Vector& v, const Vector& w, float tolerance, const char* what) {
-    EXPECT_NEAR(v.x, w.x, tolerance) << what;
-    EXPECT_NEAR(v.y, w.y, tolerance) << what;
-    EXPECT_NEAR(v.z, w.z, tolerance) << what;
-}
-Vector eye_of(const GlMat4& m) {
-    const float* e = m.m;
-    return Vector(-(e[0] * e[12] + e[1] * e[13] + e[2] * e[14]),
-                  -(e[4] * e[12] + e[5] * e[13] + e[6] * e[14]),
-                  -(e[8] * e[12] + e[9] * e[13] + e[10] * e[14]));
-}
 
 // The anchor slots as the scene places them, to compare the butterflies' matrices against.
 Vector anchor(int k, float p) {

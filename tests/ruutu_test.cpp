@@ -9,16 +9,13 @@
 #include "molecules/molecules.h"
 #include "scenes/ruutu.h"
 #include "scenes/scenes.h"
+#include "tests/batches.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
 #include <vector>
 
 namespace {
-
-Vector vertex(const GlBatch& b, int i) {
-    return Vector(b.v[i * 3], b.v[i * 3 + 1], b.v[i * 3 + 2]);
-}
 
 void expect_colour(const GlBatch& b, int i, const Vector& rgb, float alpha) {
     EXPECT_EQ(b.c[i * 4], rgb.x) << "vertex " << i;

@@ -12,6 +12,7 @@
 #include "molecules/molecules.h"
 #include "scenes/alku.h"
 #include "scenes/scenes.h"
+#include "tests/batches.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -48,25 +49,6 @@ class Scene : public ::testing::Test {
     }
 };
 
-Vector vertex(const GlBatch& b, int i) {
-    return Vector(b.v[i * 3], b.v[i * 3 + 1], b.v[i * 3 + 2]);
-}
-float alpha(const GlBatch& b, int i) {
-    return b.c[i * 4 + 3];
-}
-float max_alpha(const std::vector<GlBatch>& batches) {
-    float a = 0;
-    for (const GlBatch& b : batches)
-        for (int i = 0; i < b.count(); i++)
-            a = std::max(a, alpha(b, i));
-    return a;
-}
-int total_vertices(const std::vector<GlBatch>& batches) {
-    int n = 0;
-    for (const GlBatch& b : batches)
-        n += b.count();
-    return n;
-}
 // The bond bodies of the molecules: the only 6-pixel line batches these scenes draw.
 int molecule_bodies(const std::vector<GlBatch>& batches) {
     int n = 0;
@@ -81,11 +63,6 @@ std::vector<const GlBatch*> of(const std::vector<GlBatch>& batches, GLenum prim,
             out.push_back(&b);
     return out;
 }
-void expect_near(const Vector& v, const Vector& w, float tolerance, const char* what) {
-    EXPECT_NEAR(v.x, w.x, tolerance) << what;
-    EXPECT_NEAR(v.y, w.y, tolerance) << what;
-    EXPECT_NEAR(v.z, w.z, tolerance) << what;
-}
 void expect_same_matrix(const GlMat4& a, const GlMat4& b, float tolerance) {
     for (int i = 0; i < 16; i++)
         EXPECT_NEAR(a.m[i], b.m[i], tolerance) << "element " << i;
@@ -99,18 +76,6 @@ GlMat4 rotated(const GlMat4& m, float degrees, float ax, float ay, float az) {
     GlMat4 r = gl_recorder_matrix(GL_MODELVIEW);
     glPopMatrix();
     return r;
-}
-// The eye of a rigid camera matrix: the point it maps to the origin.
-Vector eye_of(const GlMat4& m) {
-    const float* e = m.m;
-    // -R^T t with R the upper 3x3 (column-major) and t the translation column.
-    return Vector(-(e[0] * e[12] + e[1] * e[13] + e[2] * e[14]),
-                  -(e[4] * e[12] + e[5] * e[13] + e[6] * e[14]),
-                  -(e[8] * e[12] + e[9] * e[13] + e[10] * e[14]));
-}
-// The viewing direction of a camera matrix in its object space: minus the third row.
-Vector forward_of(const GlMat4& m) {
-    return Vector(-m.m[2], -m.m[6], -m.m[10]);
 }
 Vector centroid(const GlBatch& b) {
     Vector c;

@@ -10,6 +10,7 @@
 #include "engine/sync.h"
 #include "engine/vector.h"
 #include "scenes/scenes.h"
+#include "tests/batches.h"
 
 #include <cmath>
 #include <cstdio>
@@ -29,10 +30,6 @@ std::vector<const GlBatch*> batches_of(GLenum prim) {
         if (b.prim == prim)
             out.push_back(&b);
     return out;
-}
-
-Vector vertex(const GlBatch& b, int k) {
-    return Vector(b.v[k * 3], b.v[k * 3 + 1], b.v[k * 3 + 2]);
 }
 
 // The modelview gluLookAt gives from identity, built on the recorder after the scene drew.
