@@ -31,6 +31,9 @@ static const float kelluspin = 5.0f;
 
 AlkuPala* palaset;
 Sync* kellusync;
+// Both ends of every stick at the frame's pos, two a stick: turned once a frame and drawn by
+// both passes, since each stick's rotation matrix costs far more than emitting its vertices.
+static Vector* kelluends;
 
 // Three draws in the order written, whatever order the compiler evaluates arguments in.
 static Vector centred_draws() {
@@ -43,6 +46,7 @@ static Vector centred_draws() {
 void kellu_init() {
     // Not reseeded: the layout continues the sequence the set-ups before this one left.
     palaset = new AlkuPala[KELLU_STICKS]();
+    kelluends = new Vector[2 * KELLU_STICKS];
     Matrix box;
     box.makeScale(20, 2, 2);
     const Vector* colours[3] = {&punainen, &sininen, &violetti};
@@ -65,22 +69,30 @@ void kellu_init() {
     }
 }
 
-// One batch of every stick at pos: each in its own colour, or all white, at the given alpha.
-static void sticks(float pos, float alpha, bool coloured) {
-    if (!coloured)
-        glColor4f(1, 1, 1, alpha);
-    glBegin(GL_LINES);
+// Turns every stick to pos into kelluends.
+static void turn_sticks(float pos) {
     for (int i = 0; i < KELLU_STICKS; i++) {
         const AlkuPala& p = palaset[i];
         Vector angles = lerpVector(p.spin0, p.spin1, pos);
         Matrix turn;
         turn.makeRotation(angles.x, angles.y, angles.z);
-        Vector a = p.from + Vector(p.size, 0, 0) * turn;
-        Vector b = p.from + Vector(-p.size, 0, 0) * turn;
-        if (coloured)
-            glColor4f(p.colour.x, p.colour.y, p.colour.z, alpha);
-        glVertex3fv(&a.x);
-        glVertex3fv(&b.x);
+        kelluends[2 * i] = p.from + Vector(p.size, 0, 0) * turn;
+        kelluends[2 * i + 1] = p.from + Vector(-p.size, 0, 0) * turn;
+    }
+}
+
+// One batch of every stick as turned: each in its own colour, or all white, at the given alpha.
+static void sticks(float alpha, bool coloured) {
+    if (!coloured)
+        glColor4f(1, 1, 1, alpha);
+    glBegin(GL_LINES);
+    for (int i = 0; i < KELLU_STICKS; i++) {
+        if (coloured) {
+            const Vector& c = palaset[i].colour;
+            glColor4f(c.x, c.y, c.z, alpha);
+        }
+        glVertex3fv(&kelluends[2 * i].x);
+        glVertex3fv(&kelluends[2 * i + 1].x);
     }
     glEnd();
 }
@@ -101,18 +113,20 @@ void kellu(float pos) {
     float sv = kellusync->getValue();
 
     // 30 % of the fade between cues, 70 % on one.
+    turn_sticks(pos);
     glLineWidth(3.0f);
-    sticks(pos, fade * (0.4f * sv + 0.3f), true);
+    sticks(fade * (0.4f * sv + 0.3f), true);
 
-    // The cores are computed again rather than kept, so a frame allocates nothing.
     glLineWidth(1.0f);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
-    sticks(pos, fade * sv, false);
+    sticks(fade * sv, false);
 }
 
 void kellu_free() {
     delete[] palaset;
     palaset = nullptr;
+    delete[] kelluends;
+    kelluends = nullptr;
     delete kellusync;
     kellusync = nullptr;
 }
