@@ -359,7 +359,7 @@ int Sound::init() {
     want.channels = 2;
     want.samples = SOUND_DEVICE_FRAMES;
     want.callback = mix;
-    // No obtained spec: SDL converts to whatever the device takes, so the callback always
+    // No obtained audio format: SDL converts to whatever the device takes, so the callback always
     // sees SOUND_RATE 16-bit stereo.
     if (SDL_OpenAudio(&want, nullptr) < 0) {
         without_device(SDL_GetError());
