@@ -17,14 +17,6 @@
 
 namespace {
 
-std::vector<const GlBatch*> batches_of(GLenum prim) {
-    std::vector<const GlBatch*> out;
-    for (const GlBatch& b : gl_recorder()->batches)
-        if (b.prim == prim)
-            out.push_back(&b);
-    return out;
-}
-
 // The funnel's edge lines: additive 3-pixel strips (nothing else in the scene draws strips).
 std::vector<const GlBatch*> edges() {
     return batches_of(GL_LINE_STRIP);

@@ -13,6 +13,14 @@
 inline Vector vertex(const GlBatch& b, int i) {
     return Vector(b.v[i * 3], b.v[i * 3 + 1], b.v[i * 3 + 2]);
 }
+// The recorded batches of one primitive, in drawing order.
+inline std::vector<const GlBatch*> batches_of(GLenum prim) {
+    std::vector<const GlBatch*> out;
+    for (const GlBatch& b : gl_recorder()->batches)
+        if (b.prim == prim)
+            out.push_back(&b);
+    return out;
+}
 inline float alpha(const GlBatch& b, int i) {
     return b.c[i * 4 + 3];
 }

@@ -9,20 +9,13 @@
 #include "engine/sync.h"
 #include "scenes/kasvu.h"
 #include "scenes/scenes.h"
+#include "tests/batches.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
 #include <vector>
 
 namespace {
-
-std::vector<const GlBatch*> batches_of(GLenum prim) {
-    std::vector<const GlBatch*> out;
-    for (const GlBatch& b : gl_recorder()->batches)
-        if (b.prim == prim)
-            out.push_back(&b);
-    return out;
-}
 
 // The growths drawn, by their fans: one fan a growth and nothing else draws fans.
 int growths_drawn() {

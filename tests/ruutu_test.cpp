@@ -24,15 +24,6 @@ void expect_colour(const GlBatch& b, int i, const Vector& rgb, float alpha) {
     EXPECT_EQ(b.c[i * 4 + 3], alpha) << "vertex " << i;
 }
 
-// The batches of one primitive, in drawing order.
-std::vector<const GlBatch*> batches_of(GLenum prim) {
-    std::vector<const GlBatch*> out;
-    for (const GlBatch& b : gl_recorder()->batches)
-        if (b.prim == prim)
-            out.push_back(&b);
-    return out;
-}
-
 // The stroke field: the one line batch of 7200 points.
 const GlBatch* field() {
     for (const GlBatch& b : gl_recorder()->batches)

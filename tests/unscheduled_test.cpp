@@ -24,14 +24,6 @@
 
 namespace {
 
-std::vector<const GlBatch*> batches_of(GLenum prim) {
-    std::vector<const GlBatch*> out;
-    for (const GlBatch& b : gl_recorder()->batches)
-        if (b.prim == prim)
-            out.push_back(&b);
-    return out;
-}
-
 // The modelview gluLookAt gives from identity, built on the recorder after the scene drew.
 GlMat4 look_at(Vector eye, Vector centre, Vector up) {
     glMatrixMode(GL_MODELVIEW);
