@@ -7,10 +7,7 @@ set -u
 EXE=$(realpath "$1")
 . "$(dirname "$0")/xvfb.sh"
 xvfb_start
-export SDL_AUDIODRIVER=dummy
-cd "$(mktemp -d)"
-MUSIC="$(dirname "$EXE")/music.xm"
-[ -f "$MUSIC" ] && ln -s "$MUSIC" music.xm
+live_show_dir "$EXE"
 
 # The show lasts 200 s of clock time; start-up comes on top. A show that ends well before is
 # broken, one that runs far past its end has not noticed it.

@@ -7,10 +7,7 @@ set -u
 EXE=$(realpath "$1")
 . "$(dirname "$0")/xvfb.sh"
 xvfb_start
-export SDL_AUDIODRIVER=dummy
-cd "$(mktemp -d)"
-MUSIC="$(dirname "$EXE")/music.xm"
-[ -f "$MUSIC" ] && ln -s "$MUSIC" music.xm
+live_show_dir "$EXE"
 EARLY=50
 LATE=190
 LIMIT_PERCENT=5

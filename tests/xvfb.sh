@@ -11,6 +11,15 @@ xvfb_start() {
     trap 'kill $XVFB_PID 2>/dev/null; wait $XVFB_PID 2>/dev/null' EXIT
 }
 
+# Runs from a fresh temporary folder with the music beside $1 (the executable) linked in and
+# SDL's dummy audio driver, so the cues fire as in a real run without a sound card.
+live_show_dir() {
+    export SDL_AUDIODRIVER=dummy
+    cd "$(mktemp -d)" || exit 1
+    music="$(dirname "$1")/music.xm"
+    [ -f "$music" ] && ln -s "$music" music.xm
+}
+
 fail() {
     echo "FAIL: $*" >&2
     exit 1
