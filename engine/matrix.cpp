@@ -1,6 +1,9 @@
 // Matrix arithmetic on nine floats, row-major.
 #include "engine/matrix.h"
 
+#include "engine/fasttrig.h"
+#include "engine/vector.h"
+
 #include <cmath>
 
 Matrix::Matrix() : Matrix(0.0f) {}
@@ -24,13 +27,36 @@ Matrix Matrix::makeScale(float sx, float sy, float sz) {
 }
 
 Matrix Matrix::makeRotation(float a, float b, float c) {
-    float sa = (float)sin(a), ca = (float)cos(a);
-    float sb = (float)sin(b), cb = (float)cos(b);
-    float sc = (float)sin(c), cc = (float)cos(c);
+    return makeRotationFrom((float)sin(a), (float)cos(a), (float)sin(b), (float)cos(b),
+                            (float)sin(c), (float)cos(c));
+}
+
+Matrix Matrix::makeRotationFrom(float sa, float ca, float sb, float cb, float sc, float cc) {
     *this = Matrix(cb * cc, cb * sc, -sb,                                   //
                    sa * sb * cc - ca * sc, sa * sb * sc + ca * cc, sa * cb, //
                    ca * sb * cc + sa * sc, ca * sb * sc - sa * cc, ca * cb);
     return *this;
+}
+
+// Angles a pass, three floats each: small enough for the stack.
+enum { ROTATIONS_A_PASS = 64 };
+
+void makeRotations(const Vector* angles, Matrix* out, int n) {
+    float a[3 * ROTATIONS_A_PASS], s[3 * ROTATIONS_A_PASS], c[3 * ROTATIONS_A_PASS];
+    for (int base = 0; base < n; base += ROTATIONS_A_PASS) {
+        int m = n - base < ROTATIONS_A_PASS ? n - base : ROTATIONS_A_PASS;
+        for (int i = 0; i < m; i++) {
+            a[3 * i] = angles[base + i].x;
+            a[3 * i + 1] = angles[base + i].y;
+            a[3 * i + 2] = angles[base + i].z;
+        }
+        sincos_floats(a, s, c, 3 * m);
+        for (int i = 0; i < m; i++) {
+            const float* si = s + 3 * i;
+            const float* ci = c + 3 * i;
+            out[base + i].makeRotationFrom(si[0], ci[0], si[1], ci[1], si[2], ci[2]);
+        }
+    }
 }
 
 Matrix Matrix::makeTranspose() {

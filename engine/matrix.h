@@ -3,6 +3,8 @@
 #ifndef ORDUNE_ENGINE_MATRIX_H
 #define ORDUNE_ENGINE_MATRIX_H
 
+class Vector;
+
 class Matrix {
   public:
     float m[9];
@@ -16,6 +18,8 @@ class Matrix {
     Matrix makeScale(float sx, float sy, float sz);
     // The transpose of Rz(c)*Ry(b)*Rx(a): v * M turns v by -c about z, -b about y, -a about x.
     Matrix makeRotation(float a, float b, float c);
+    // makeRotation(a, b, c) from sa = (float)sin(a), ca = (float)cos(a) and so on.
+    Matrix makeRotationFrom(float sa, float ca, float sb, float cb, float sc, float cc);
     Matrix makeTranspose();
 
     Matrix& operator=(float const& s);
@@ -30,5 +34,9 @@ class Matrix {
     Matrix operator*=(float const& s);
     bool operator==(Matrix const& b) const;
 };
+
+// out[i].makeRotation(angles[i].x, angles[i].y, angles[i].z) for i < n: the same matrices, with
+// the sines and cosines taken several at a time, for loops that turn many things a frame.
+void makeRotations(const Vector* angles, Matrix* out, int n);
 
 #endif

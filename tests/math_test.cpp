@@ -111,6 +111,21 @@ TEST(Random, InitialStateAndOtherSeeds) {
     SEED = saved;
 }
 
+// The batch gives each matrix bit for bit as makeRotation does, across a pass boundary.
+TEST(Matrix, RotationsInBulkMatchOneAtATime) {
+    const int n = 150;
+    Vector angles[n];
+    Matrix bulk[n];
+    for (int i = 0; i < n; i++)
+        angles[i] = Vector(0.37f * i - 20, 5 - 0.11f * i, i * 17.3f);
+    makeRotations(angles, bulk, n);
+    for (int i = 0; i < n; i++) {
+        Matrix one;
+        one.makeRotation(angles[i].x, angles[i].y, angles[i].z);
+        EXPECT_EQ(memcmp(one.m, bulk[i].m, sizeof one.m), 0) << i;
+    }
+}
+
 TEST(Random, RandIntSharesTheState) {
     setSeed(7);
     int a = randInt();
