@@ -43,6 +43,28 @@ TEST(Position, SaturateRisesHoldsAndFalls) {
     EXPECT_EQ(calcSaturate(9, 10, 20, 0.5f), 0.0f);
 }
 
+// The plateau is recognised without a sine; the values must still be those of the plain
+// envelope, clamp and all, for every gain, to the last bit and right up to the plateau's edges.
+TEST(Position, SaturateShortcutKeepsEveryValue) {
+    auto plain = [](float t, float a, float b, float k) {
+        if (t <= a || t >= b)
+            return 0.0f;
+        float s = (float)sin(((t - a) / (b - a)) * 3.141592f) * k;
+        return s < 0.0f ? 0.0f : s > 1.0f ? 1.0f : s;
+    };
+    int mismatches = 0;
+    for (float k : {-1e7f, -3.0f, 0.0f, 0.5f, 1.0f, 1.0001f, 1.2f, 2.0f, 5.0f, 6.0f, 12.0f, 1e7f})
+        for (int i = -10; i <= 200010; i++) {
+            float t = i / 200000.0f;
+            float got = calcSaturate(t, 0, 1, k), want = plain(t, 0, 1, k);
+            mismatches += memcmp(&got, &want, sizeof got) != 0;
+            got = calcSaturate(35000 + i * 0.445f, 35000, 124000, k);
+            want = plain(35000 + i * 0.445f, 35000, 124000, k);
+            mismatches += memcmp(&got, &want, sizeof got) != 0;
+        }
+    EXPECT_EQ(mismatches, 0);
+}
+
 static std::string drawn_at(int ms) {
     ScenePos s[TIMELINE_SCENES];
     int n = show_scenes_at(ms, s);
