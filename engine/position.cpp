@@ -1,6 +1,8 @@
 // Position and envelope functions shared by the timeline, the sync tracks and the scenes.
 #include "engine/position.h"
 
+#include "engine/fasttrig.h"
+
 #include <cmath>
 
 int testaaPos(int ms, const int* window) {
@@ -27,24 +29,66 @@ float calcPosFloat(float t, float a, float b) {
     return (t - a) / (b - a);
 }
 
+static float saturate_clamp(float s) {
+    if (s < 0.0f)
+        return 0.0f;
+    if (s > 1.0f)
+        return 1.0f;
+    return s;
+}
+
 // On [0, pi], sin x >= (2 / pi) min(x, pi - x) (the sine is concave there). So k times the
 // sine is past 1 for sure once k min(x, pi - x) passes pi / 2 with room for the float roundings
 // and for 3.141592 falling 6.5e-7 short of pi: 1.571 is pi / 2 plus 1.3e-4 of it.
 static const float SATURATE_SURE = 1.571f;
 static const float SATURATE_PI_SHORT = 1e-6f;
 
+// The sine's argument for t inside (a, b), in 0..3.141592.
+static float saturate_angle(float t, float a, float b) {
+    return ((t - a) / (b - a)) * 3.141592f;
+}
+
+// Whether the envelope at angle x is on its plateau, where no sine is needed to know it is 1.
+static bool saturate_plateau(float x, float k) {
+    float m = x < 3.141592f - x ? x : 3.141592f - x;
+    return k > 0 && k * (m - SATURATE_PI_SHORT) > SATURATE_SURE;
+}
+
 float calcSaturate(float t, float a, float b, float k) {
     if (t <= a || t >= b)
         return 0.0f;
-    float x = ((t - a) / (b - a)) * 3.141592f;
-    // Most of an envelope sits on its plateau, where no sine is needed to know the result.
-    float m = x < 3.141592f - x ? x : 3.141592f - x;
-    if (k > 0 && k * (m - SATURATE_PI_SHORT) > SATURATE_SURE)
+    float x = saturate_angle(t, a, b);
+    // Most of an envelope sits on its plateau.
+    if (saturate_plateau(x, k))
         return 1.0f;
-    float s = (float)sin(x) * k;
-    if (s < 0.0f)
-        return 0.0f;
-    if (s > 1.0f)
-        return 1.0f;
-    return s;
+    return saturate_clamp(sin_float(x) * k);
+}
+
+// Envelopes a pass, on the stack.
+enum { SATURATES_A_PASS = 64 };
+
+void calcSaturates(const float* t, float a, float b, float k, float* out, int n) {
+    // Only the envelopes off the plateau need a sine: they are gathered, then taken together.
+    float x[SATURATES_A_PASS], s[SATURATES_A_PASS];
+    int at[SATURATES_A_PASS];
+    for (int base = 0; base < n; base += SATURATES_A_PASS) {
+        int m = n - base < SATURATES_A_PASS ? n - base : SATURATES_A_PASS;
+        int slopes = 0;
+        for (int i = 0; i < m; i++) {
+            float ti = t[base + i];
+            out[base + i] = 0.0f;
+            if (ti <= a || ti >= b)
+                continue;
+            float angle = saturate_angle(ti, a, b);
+            if (saturate_plateau(angle, k)) {
+                out[base + i] = 1.0f;
+            } else {
+                x[slopes] = angle;
+                at[slopes++] = base + i;
+            }
+        }
+        sincos_floats(x, s, nullptr, slopes);
+        for (int j = 0; j < slopes; j++)
+            out[at[j]] = saturate_clamp(s[j] * k);
+    }
 }

@@ -14,5 +14,7 @@ float calcPosFloat(float t, float a, float b);
 // sin(pi * (t - a) / (b - a)) * k clamped to 0..1, and 0 outside (a, b): with k > 1 a rise,
 // a plateau and a fall. pi is the float 3.141592; the sine is taken in double.
 float calcSaturate(float t, float a, float b, float k);
+// out[i] = calcSaturate(t[i], a, b, k) for i < n, the sines taken a vector at a time.
+void calcSaturates(const float* t, float a, float b, float k, float* out, int n);
 
 #endif
