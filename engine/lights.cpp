@@ -11,9 +11,7 @@ static const float LIGHT_OUTLINE_WIDTH = 4.0f;
 static const float LIGHT_CORE_WIDTH = 1.0f;
 
 // The four corners in drawing order: (-w, -h), (w, -h), (w, h), (-w, h), turned and moved.
-static void quad_corners(Vector centre, Vector rot, float w, float h, Vector corner[4]) {
-    Matrix m;
-    m.makeRotation(rot.x, rot.y, rot.z);
+static void quad_corners(Vector centre, const Matrix& m, float w, float h, Vector corner[4]) {
     corner[0] = centre + Vector(-w, -h, 0) * m;
     corner[1] = centre + Vector(w, -h, 0) * m;
     corner[2] = centre + Vector(w, h, 0) * m;
@@ -55,8 +53,15 @@ void lightline(Vector a, Vector b, Vector colour, float width, float bodyAlpha, 
 
 void lightquad(Vector centre, Vector rot, float halfWidth, float halfHeight, Vector colour,
                float fillAlpha, float outlineAlpha) {
+    Matrix turn;
+    turn.makeRotation(rot.x, rot.y, rot.z);
+    lightquad_turned(centre, turn, halfWidth, halfHeight, colour, fillAlpha, outlineAlpha);
+}
+
+void lightquad_turned(Vector centre, const Matrix& turn, float halfWidth, float halfHeight,
+                      Vector colour, float fillAlpha, float outlineAlpha) {
     Vector corner[4];
-    quad_corners(centre, rot, halfWidth, halfHeight, corner);
+    quad_corners(centre, turn, halfWidth, halfHeight, corner);
     quad_fill(corner, colour, fillAlpha);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glColor4f(colour.x, colour.y, colour.z, outlineAlpha);
@@ -65,8 +70,10 @@ void lightquad(Vector centre, Vector rot, float halfWidth, float halfHeight, Vec
 
 void lightquad2(Vector centre, Vector rot, float halfWidth, float halfHeight, Vector colour,
                 float fillAlpha, float outlineAlpha, float coreAlpha) {
+    Matrix turn;
+    turn.makeRotation(rot.x, rot.y, rot.z);
     Vector corner[4];
-    quad_corners(centre, rot, halfWidth, halfHeight, corner);
+    quad_corners(centre, turn, halfWidth, halfHeight, corner);
     quad_fill(corner, colour, fillAlpha);
     // The wide outline must not write depth, or it would cut into the fills drawn after it.
     glLineWidth(LIGHT_OUTLINE_WIDTH);

@@ -3,6 +3,7 @@
 #ifndef ORDUNE_ENGINE_LIGHTS_H
 #define ORDUNE_ENGINE_LIGHTS_H
 
+#include "engine/matrix.h"
 #include "engine/vector.h"
 
 // Colours are RGB in 0..1; each layer's alpha is its own argument. Rotations are three angles
@@ -21,6 +22,10 @@ void lightline(Vector a, Vector b, Vector colour, float width, float bodyAlpha, 
 // A filled rectangle, then its outline in the same colour at the current line width.
 void lightquad(Vector centre, Vector rot, float halfWidth, float halfHeight, Vector colour,
                float fillAlpha, float outlineAlpha);
+// lightquad with its turn given as the matrix makeRotation(rot.x, rot.y, rot.z) builds, for
+// callers that draw several rectangles turned alike.
+void lightquad_turned(Vector centre, const Matrix& turn, float halfWidth, float halfHeight,
+                      Vector colour, float fillAlpha, float outlineAlpha);
 // A filled rectangle, a 4-pixel coloured outline without depth writes, then a white 1-pixel
 // core outline.
 void lightquad2(Vector centre, Vector rot, float halfWidth, float halfHeight, Vector colour,
