@@ -1,8 +1,10 @@
 // Scene pyorre: a five-armed vortex of points spiralling inwards, jets along its axis and four
 // mirrored spiral trails of glowing squares; the camera cuts to another viewpoint on each cue.
 #include "engine/colors.h"
+#include "engine/fasttrig.h"
 #include "engine/gl.h"
 #include "engine/lights.h"
+#include "engine/matrix.h"
 #include "engine/path.h"
 #include "engine/position.h"
 #include "engine/random.h"
@@ -19,6 +21,8 @@ enum {
     PYORRE_CUE_MS = 700,
     PYORRE_JETPOINTS = 2500,
     PYORRE_VIEWPOINTS = 7,
+    // Steps of 0.0025 accumulated in float from 0 to just under 1 (see the spiral trails).
+    PYORRE_SPIRALSTEPS = 401,
 };
 
 // One vortex point: it slides from outerRadius in to innerRadius along its arm.
@@ -27,6 +31,7 @@ struct PyorreHiukkanen {
     float outerRadius;
     float innerRadius;
     float startPhase; // 0..1
+    float lag;        // (i / PYORRE_PARTICLES) * 0.5: later points run further along
 };
 
 PyorreHiukkanen* pyorteet;
@@ -36,6 +41,20 @@ Sync* pyorresync;
 // cores; sized once here so a frame allocates nothing.
 static Vector* pyorrepisteet;
 static float (*pyorrevarit)[4];
+// Per point, each pass of a frame: its place u along the arm, its radius and angle, and the
+// sine and cosine of that angle and its envelope, taken for all points at once (a vector of
+// them at a time).
+struct PyorreKulmat {
+    float u[PYORRE_PARTICLES], r[PYORRE_PARTICLES], a[PYORRE_PARTICLES];
+    float sin[PYORRE_PARTICLES], cos[PYORRE_PARTICLES], envelope[PYORRE_PARTICLES];
+};
+static PyorreKulmat* pyorrekulmat;
+// The jets' points hang on t alone: their x and z offsets are worked out once, by the same
+// float arithmetic, so a frame takes no sine for them.
+static float (*pyorrejetxz)[2];
+// One turn per spiral step, shared by the step's four mirrored squares.
+static Vector* pyorrekierrot;
+static Matrix* pyorrematriisit;
 
 static const int pyorreseed = 1691;
 
@@ -64,6 +83,10 @@ void pyorre_init() {
     pyorteet = new PyorreHiukkanen[PYORRE_PARTICLES];
     pyorrepisteet = new Vector[PYORRE_PARTICLES];
     pyorrevarit = new float[PYORRE_PARTICLES][4];
+    pyorrekulmat = new PyorreKulmat;
+    pyorrejetxz = new float[PYORRE_JETPOINTS][2];
+    pyorrekierrot = new Vector[PYORRE_SPIRALSTEPS];
+    pyorrematriisit = new Matrix[PYORRE_SPIRALSTEPS];
     spiral1 = new Path();
     pyorresync = new Sync(PYORRE_EVENTS);
     for (const int* cue : pyorrecues)
@@ -85,6 +108,15 @@ void pyorre_init() {
         p.innerRadius = 0.05f + 0.15f * randFloat();
         p.outerRadius = 4.0f + randFloat();
         p.startPhase = randFloat();
+        p.lag = ((float)i / PYORRE_PARTICLES) * 0.5f;
+    }
+
+    for (int i = 0; i < PYORRE_JETPOINTS; i++) {
+        float t = (float)i / PYORRE_JETPOINTS;
+        // A huge multiplier turns t into an angle that looks random from point to point.
+        float a = t * 141592656.0f;
+        pyorrejetxz[i][0] = dsin(a) * 0.4f * t;
+        pyorrejetxz[i][1] = dcos(a) * 0.4f * t;
     }
 }
 
@@ -94,12 +126,20 @@ static void pyorrejet(float dir, float gain, float fade, float g) {
     glBegin(GL_POINTS);
     for (int i = 0; i < PYORRE_JETPOINTS; i++) {
         float t = (float)i / PYORRE_JETPOINTS;
-        // A huge multiplier turns t into an angle that looks random from point to point.
-        float a = t * 141592656.0f;
         glColor4f(oranssi.x, oranssi.y, oranssi.z, gain * (1 - t) * fade * g);
-        glVertex3f(dsin(a) * 0.4f * t, dir * 2 * t, dcos(a) * 0.4f * t);
+        glVertex3f(pyorrejetxz[i][0], dir * 2 * t, pyorrejetxz[i][1]);
     }
     glEnd();
+}
+
+// Step s's place along the spiral at pos, wrapped into 0..1.
+static float pyorrespiralu(float s, float pos) {
+    float u = s - 0.6f * pos;
+    if (u > 1)
+        u = u - (float)(int)u;
+    if (u < 0)
+        u = u + 1;
+    return u;
 }
 
 void pyorre(float pos) {
@@ -132,21 +172,30 @@ void pyorre(float pos) {
     glDepthMask(GL_TRUE);
 
     int n = (int)(calcPosFloat(pos, 0.02f, 0.07f) * PYORRE_PARTICLES);
+    // Three passes, so that the sines run a vector at a time: the angles, their sines and
+    // cosines, then the points and colours.
+    PyorreKulmat& q = *pyorrekulmat;
     for (int i = 0; i < n; i++) {
         const PyorreHiukkanen& p = pyorteet[i];
-        float u = pos * 0.6f + ((float)i / PYORRE_PARTICLES) * 0.5f + p.startPhase;
+        float u = pos * 0.6f + p.lag + p.startPhase;
         if (u > 1)
             u = u - (float)(int)u;
         float r = p.outerRadius * (1 - u) + p.innerRadius * u;
+        q.u[i] = u;
+        q.r[i] = r;
         // The arms trail into spirals: the further out, the further behind.
-        float a = p.armAngle - r;
-        pyorrepisteet[i] = Vector(dsin(a), 0, dcos(a)) * r;
+        q.a[i] = p.armAngle - r;
+    }
+    sincos_floats(q.a, q.sin, q.cos, n);
+    calcSaturates(q.u, 0, 1, 5, q.envelope, n);
+    for (int i = 0; i < n; i++) {
+        pyorrepisteet[i] = Vector(q.sin[i], 0, q.cos[i]) * q.r[i];
         const Vector& c = i % 7 == 0 ? oranssi : sininen;
         float* rgba = pyorrevarit[i];
         rgba[0] = c.x;
         rgba[1] = c.y;
         rgba[2] = c.z;
-        rgba[3] = fade * calcSaturate(u, 0, 1, 5) * 0.3f;
+        rgba[3] = fade * q.envelope[i] * 0.3f;
     }
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_DEPTH_TEST);
@@ -184,25 +233,30 @@ void pyorre(float pos) {
     glDisable(GL_DEPTH_TEST);
     float w = 0.8f + 0.4f * dcos(64 * pos);
     float c55 = dcos(5.5f * pos), c75 = dcos(7.5f * pos), c8 = dcos(8 * pos);
-    // The step is accumulated in float, which gives 401 steps, the last just under 1.
+    // The step is accumulated in float, which gives 401 steps, the last just under 1. The
+    // steps' turns are taken all at once first.
+    int steps = 0;
     for (float s = 0; s < 1; s += 0.0025f) {
-        float u = s - 0.6f * pos;
-        if (u > 1)
-            u = u - (float)(int)u;
-        if (u < 0)
-            u = u + 1;
+        float u = pyorrespiralu(s, pos);
+        pyorrekierrot[steps++] = Vector(17 * u * c55, -14 * u * c75, 12.4f * u * c8) * s;
+    }
+    makeRotations(pyorrekierrot, pyorrematriisit, steps);
+    int step = 0;
+    for (float s = 0; s < 1; s += 0.0025f) {
+        float u = pyorrespiralu(s, pos);
         Vector p = spiral1->getValue(u);
         float size = 0.1f * u;
         float fill = 0.25f * fade * (1 - u * u) * k;
         float outline = 0.9f * fade * (1 - u * u) * k;
-        Vector rot = Vector(17 * u * c55, -14 * u * c75, 12.4f * u * c8) * s;
+        const Matrix& turn = pyorrematriisit[step++];
         // The red and violet copies light up only on cues.
-        lightquad(Vector(p.x, p.y, p.z), rot, size, size, oranssi, fill, outline);
-        lightquad(Vector(-p.x, p.y, -p.z), rot, size, size, punainen, fill * sv * 1.2f,
-                  outline * sv * 1.2f);
-        lightquad(Vector(-p.x, -p.y, -p.z), rot, size, size, sininen, fill * w, outline * w);
-        lightquad(Vector(p.x, -p.y, p.z), rot, size, size, violetti, fill * w * sv * 1.2f,
-                  outline * w * sv * 1.2f);
+        lightquad_turned(Vector(p.x, p.y, p.z), turn, size, size, oranssi, fill, outline);
+        lightquad_turned(Vector(-p.x, p.y, -p.z), turn, size, size, punainen, fill * sv * 1.2f,
+                         outline * sv * 1.2f);
+        lightquad_turned(Vector(-p.x, -p.y, -p.z), turn, size, size, sininen, fill * w,
+                         outline * w);
+        lightquad_turned(Vector(p.x, -p.y, p.z), turn, size, size, violetti, fill * w * sv * 1.2f,
+                         outline * w * sv * 1.2f);
     }
 }
 
@@ -212,4 +266,8 @@ void pyorre_free() {
     delete[] pyorteet;
     delete[] pyorrepisteet;
     delete[] pyorrevarit;
+    delete pyorrekulmat;
+    delete[] pyorrejetxz;
+    delete[] pyorrekierrot;
+    delete[] pyorrematriisit;
 }
