@@ -57,3 +57,28 @@ void Line::calcPos(float t, Vector* a, Vector* b) {
     *a = c + Vector(halfLength, 0, 0) * m;
     *b = c + Vector(-halfLength, 0, 0) * m;
 }
+
+// Lines a pass: their angles, centres and matrices fit on the stack (about 4 KiB), so a frame
+// allocates nothing.
+enum { LINES_A_PASS = 64 };
+
+void calcLinePositions(const Line* lines, int n, float t, Vector* ends) {
+    Vector angles[LINES_A_PASS], centres[LINES_A_PASS];
+    Matrix turns[LINES_A_PASS];
+    for (int base = 0; base < n; base += LINES_A_PASS) {
+        int m = n - base < LINES_A_PASS ? n - base : LINES_A_PASS;
+        for (int i = 0; i < m; i++) {
+            const Line& l = lines[base + i];
+            float f = calcPosFloat(t, l.startTime, l.endTime);
+            angles[i] = lerpVector(l.rotStart, l.rotEnd, f);
+            centres[i] = lerpVector(l.posStart, l.posEnd, f);
+        }
+        makeRotations(angles, turns, m);
+        for (int i = 0; i < m; i++) {
+            float h = lines[base + i].halfLength;
+            Vector* e = ends + 2 * (base + i);
+            e[0] = centres[i] + Vector(h, 0, 0) * turns[i];
+            e[1] = centres[i] + Vector(-h, 0, 0) * turns[i];
+        }
+    }
+}

@@ -47,4 +47,8 @@ class Line {
     void calcPos(float t, Vector* a, Vector* b);
 };
 
+// lines[j].calcPos(t, &ends[2 * j], &ends[2 * j + 1]) for j < n: the same points, with the
+// rotations made a batch at a time, since one makeRotation costs far more than the rest.
+void calcLinePositions(const Line* lines, int n, float t, Vector* ends);
+
 #endif

@@ -6,6 +6,7 @@
 #include "engine/list.h"
 #include "engine/path.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 #include <malloc.h>
 #include <new>
@@ -228,6 +229,63 @@ TEST(Lines, HeldAtTheStartBeforeTheWindow) {
     Vector mid = (a + b) * 0.5f;
     expect_vec(mid, 6, 2, 3);
     expect_vec(a - mid, 0.5f * 0.7071068f, -0.5f * 0.7071068f, 0);
+}
+
+// Lines with windows before, around and after the times probed, angles up to +-40 radians and
+// some in the range where the quick sines fall back to the library.
+static void fill_lines(Line* lines, int n) {
+    unsigned seed = 12345;
+    auto next = [&seed]() {
+        seed = seed * 1103515245u + 12345u;
+        return (float)((seed >> 8) & 0xffff) / 65536.0f;
+    };
+    for (int j = 0; j < n; j++) {
+        Line& l = lines[j];
+        l.rotStart = Vector(80 * next() - 40, 80 * next() - 40, 80 * next() - 40);
+        l.rotEnd = Vector(80 * next() - 40, 80 * next() - 40, 80 * next() - 40);
+        l.posStart = Vector(next() - 0.5f, next(), -next());
+        l.posEnd = Vector(4 * next(), next() - 0.5f, next());
+        l.startTime = next() - 0.25f;
+        l.endTime = l.startTime + 0.5f * next();
+        l.halfLength = 0.1f * next();
+    }
+}
+
+static bool same_bits(const Vector& a, const Vector& b) {
+    return memcmp(&a, &b, sizeof(Vector)) == 0;
+}
+
+TEST(Lines, BatchGivesTheSameBitsAsOneByOne) {
+    // More than two passes of the batch, and not a whole number of them.
+    enum { N = 150 };
+    static Line lines[N];
+    fill_lines(lines, N);
+    const float times[] = {-1.0f, 0.0f, 0.1f, 0.37f, 0.5f, 0.9f, 2.0f};
+    for (float t : times) {
+        Vector batch[2 * N], one[2 * N];
+        calcLinePositions(lines, N, t, batch);
+        for (int j = 0; j < N; j++)
+            lines[j].calcPos(t, &one[2 * j], &one[2 * j + 1]);
+        for (int k = 0; k < 2 * N; k++)
+            ASSERT_TRUE(same_bits(batch[k], one[k])) << "t " << t << " point " << k;
+    }
+}
+
+TEST(Lines, BatchWritesOnlyTheEndsOfItsLines) {
+    Line lines[3];
+    fill_lines(lines, 3);
+    Vector ends[8];
+    const Vector marker(7, 8, 9);
+    for (Vector& e : ends)
+        e = marker;
+    calcLinePositions(lines, 0, 0.5f, ends);
+    for (const Vector& e : ends)
+        EXPECT_TRUE(e == marker);
+    calcLinePositions(lines, 3, 0.5f, ends);
+    for (int k = 0; k < 6; k++)
+        EXPECT_FALSE(ends[k] == marker) << k;
+    EXPECT_TRUE(ends[6] == marker);
+    EXPECT_TRUE(ends[7] == marker);
 }
 
 TEST(List, FreshAndAddedListsHaveNoCursor) {
