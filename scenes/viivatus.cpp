@@ -136,8 +136,7 @@ void viivatus(float pos) {
     for (int i = 0; i < VIIVA_RIBBONS; i++) {
         float f = (float)i / VIIVA_RIBBONS;
         int n = viivacount(pos, f);
-        for (int j = 0; j < n; j++)
-            viivat[i][j].calcPos(pos, &viivapisteet[2 * j], &viivapisteet[2 * j + 1]);
+        calcLinePositions(viivat[i], n, pos, viivapisteet);
 
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         const Vector& c = i % 2 ? oranssi : sininen;
