@@ -69,15 +69,24 @@ void kellu_init() {
     }
 }
 
-// Turns every stick to pos into kelluends.
+// Sticks turned a pass: their angles and matrices fit on the stack (about 3 KiB).
+enum { KELLU_TURNS_A_PASS = 64 };
+
+// Turns every stick to pos into kelluends. The angles of a pass go to makeRotations together,
+// which takes their sines several at a time instead of three library calls a stick.
 static void turn_sticks(float pos) {
-    for (int i = 0; i < KELLU_STICKS; i++) {
-        const AlkuPala& p = palaset[i];
-        Vector angles = lerpVector(p.spin0, p.spin1, pos);
-        Matrix turn;
-        turn.makeRotation(angles.x, angles.y, angles.z);
-        kelluends[2 * i] = p.from + Vector(p.size, 0, 0) * turn;
-        kelluends[2 * i + 1] = p.from + Vector(-p.size, 0, 0) * turn;
+    Vector angles[KELLU_TURNS_A_PASS];
+    Matrix turns[KELLU_TURNS_A_PASS];
+    for (int base = 0; base < KELLU_STICKS; base += KELLU_TURNS_A_PASS) {
+        int m = KELLU_STICKS - base < KELLU_TURNS_A_PASS ? KELLU_STICKS - base : KELLU_TURNS_A_PASS;
+        for (int i = 0; i < m; i++)
+            angles[i] = lerpVector(palaset[base + i].spin0, palaset[base + i].spin1, pos);
+        makeRotations(angles, turns, m);
+        for (int i = 0; i < m; i++) {
+            const AlkuPala& p = palaset[base + i];
+            kelluends[2 * (base + i)] = p.from + Vector(p.size, 0, 0) * turns[i];
+            kelluends[2 * (base + i) + 1] = p.from + Vector(-p.size, 0, 0) * turns[i];
+        }
     }
 }
 
