@@ -9,16 +9,36 @@
 // The debugging strip's parameter step.
 static const float PATH_DRAW_STEP = 0.005f;
 
-Path::Path() : count(0), points(new ListaKoskaEngineEiToimi()) {}
+// The node index starts with this many slots and doubles when full.
+static const int PATH_FIRST_CAPACITY = 16;
+
+Path::Path() : count(0), points(new ListaKoskaEngineEiToimi()), nodes(nullptr), capacity(0) {}
 
 Path::~Path() {
     points->destroy();
     delete points;
+    delete[] nodes;
 }
 
 void Path::addpoint(Vector p) {
     count++;
     points->add(new Vector(p));
+    if (count > capacity) {
+        int grown = capacity > 0 ? 2 * capacity : PATH_FIRST_CAPACITY;
+        ListaKoskaEngineEiToiminSolmu** bigger = new ListaKoskaEngineEiToiminSolmu*[grown];
+        for (int k = 0; k < count - 1; k++)
+            bigger[k] = nodes[k];
+        delete[] nodes;
+        nodes = bigger;
+        capacity = grown;
+    }
+    nodes[count - 1] = points->last;
+}
+
+// Whether the index still matches the list: true as long as nothing but addpoint changed it.
+static bool index_matches(const Path& path) {
+    return path.count > 0 && path.points->count == path.count &&
+           path.points->first == path.nodes[0] && path.points->last == path.nodes[path.count - 1];
 }
 
 Vector Path::getValue(float t) {
@@ -32,12 +52,25 @@ Vector Path::getValue(float t) {
     int node = 0;
     if (i >= 1.0f)
         node = i < (float)(count - 1) ? (int)i : count - 1;
-    points->goToNode(node);
-    Vector a = *(Vector*)points->getCurrent();
-    points->goForward();
-    Vector b = *(Vector*)points->getCurrent();
-    points->goForward();
-    Vector c = *(Vector*)points->getCurrent();
+    Vector a, b, c;
+    if (index_matches(*this)) {
+        // The same three nodes, and the same final cursor, as the walk below: a forward step
+        // stops on the last node.
+        int last = count - 1;
+        int nb = node + 1 < last ? node + 1 : last;
+        int nc = node + 2 < last ? node + 2 : last;
+        a = *(Vector*)nodes[node]->data;
+        b = *(Vector*)nodes[nb]->data;
+        c = *(Vector*)nodes[nc]->data;
+        points->current = nodes[nc];
+    } else {
+        points->goToNode(node);
+        a = *(Vector*)points->getCurrent();
+        points->goForward();
+        b = *(Vector*)points->getCurrent();
+        points->goForward();
+        c = *(Vector*)points->getCurrent();
+    }
     HermiteCurve curve;
     curve.set(a, b - a, c - b, b);
     return curve.getValue(s - i);

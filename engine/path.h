@@ -16,6 +16,12 @@ class Path {
   public:
     int count;                       // points added
     ListaKoskaEngineEiToimi* points; // one heap Vector a point, in the order added
+    // The list's nodes by number, grown in addpoint, so that getValue reaches a segment in one
+    // step instead of walking the list from its first node (on a 100-point path that walk was
+    // nearly all of an evaluation). Used only while the list still has exactly the nodes
+    // addpoint gave it; otherwise getValue walks as before.
+    ListaKoskaEngineEiToiminSolmu** nodes;
+    int capacity; // slots in nodes
 
     Path();
     ~Path();
