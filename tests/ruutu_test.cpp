@@ -12,6 +12,7 @@
 #include "tests/batches.h"
 
 #include <cmath>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -209,4 +210,30 @@ TEST_F(Ruutu, CameraPullsBackByAQuarterOnACue) {
     EXPECT_NEAR(cue[0] / calm[0], 1.25, 1e-5);
     EXPECT_NEAR((cue[2] - basez) / (calm[2] - basez), 1.25, 1e-5);
     EXPECT_FLOAT_EQ((float)cue[1], (float)calm[1]);
+}
+
+TEST_F(Ruutu, PlasmaRoundsLikeTheLibrarySum) {
+    // The plasma's four sines straight from the C library, summed in double and rounded once,
+    // over the whole scene's times (t = 2 pos) and a little beyond; compared as bits, so that a
+    // zero's sign counts too.
+    int wrong = 0;
+    for (int step = 0; step <= 600; step++) {
+        float t = step * 0.004f;
+        float amplitude = step % 3 == 0 ? 0.0f : 0.2f * (float)(step % 7) / 7.0f + 0.01f;
+        ruutuplasma(t, amplitude);
+        for (int i = 0; i < RUUTU_SIDE; i++) {
+            float u = i / 60.0f;
+            for (int j = 0; j < RUUTU_SIDE; j++) {
+                float v = j / 60.0f;
+                double value = sin(16 * v + 5 * t) + cos(11 * u + 6 * t) +
+                               sin(5 * u + 11 * v + 2 * t) + cos(7 * u * v + 4 * t);
+                float want = (float)value * amplitude;
+                float got = ruudukkorot[i * RUUTU_SIDE + j];
+                if (memcmp(&want, &got, sizeof want) != 0 && wrong++ < 5)
+                    ADD_FAILURE() << "t " << t << " cell " << i << ", " << j << ": " << got
+                                  << " instead of " << want;
+            }
+        }
+    }
+    EXPECT_EQ(wrong, 0);
 }
