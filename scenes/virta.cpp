@@ -4,6 +4,7 @@
 #include "scenes/virta.h"
 #include "engine/colors.h"
 #include "engine/curves.h"
+#include "engine/fasttrig.h"
 #include "engine/gl.h"
 #include "engine/matrix.h"
 #include "engine/path.h"
@@ -29,6 +30,16 @@ VirtaNeuron* vneurons;
 // One alpha per strand vertex, written by the dark pass and read back by the light pass in the
 // same order. Sized once for the web virta_init builds.
 static float* virtastrandalpha;
+
+// Scratch for the frame's passes: the angles are gathered first and their sines taken in one
+// batch (engine/fasttrig.h), because a library call per vertex was most of the frame's time.
+static float virtahairangle[VIRTA_HAIRS], virtahairsin[VIRTA_HAIRS], virtahaircos[VIRTA_HAIRS];
+static float virtat[VIRTA_PARTICLES], virtasat[VIRTA_PARTICLES];
+static float virtawobblearg[VIRTA_PARTICLES], virtawobblesin[VIRTA_PARTICLES];
+static Vector virtarot[VIRTA_PARTICLES];
+static Matrix virtaturn[VIRTA_PARTICLES];
+// The three stream points of every particle, shared by the coloured and the white pass.
+static Vector virtapts[3 * VIRTA_PARTICLES];
 
 static const float virtapi = 3.141592f;
 static const int virtaseed = 1091059;
@@ -161,19 +172,30 @@ void virta_init() {
 }
 
 // field[i * 70 + j] = (C(j) + R(i)) / 2. Each wave is given as {the sine's time rate, its step
-// per row or column, the cosine's step, its time rate}.
+// per row or column, the cosine's step, its time rate}. R and C take one sine and one cosine
+// per row or column, so the 70 of each are taken once, in a batch.
 static void virtafield(float* field, float time, const float* row, const float* col) {
+    // The four waves' arguments by row or column: row sine, row cosine, column sine, column
+    // cosine.
+    float arg[4][VIRTA_SIDE], wave[4][VIRTA_SIDE];
+    for (int k = 0; k < VIRTA_SIDE; k++) {
+        float fk = (float)k;
+        arg[0][k] = time * row[0] + fk * row[1];
+        arg[1][k] = fk * row[2] + time * row[3];
+        arg[2][k] = time * col[0] + fk * col[1];
+        arg[3][k] = fk * col[2] + time * col[3];
+    }
+    sincos_floats(arg[0], wave[0], nullptr, VIRTA_SIDE);
+    sincos_floats(arg[1], nullptr, wave[1], VIRTA_SIDE);
+    sincos_floats(arg[2], wave[2], nullptr, VIRTA_SIDE);
+    sincos_floats(arg[3], nullptr, wave[3], VIRTA_SIDE);
+    float c[VIRTA_SIDE];
+    for (int j = 0; j < VIRTA_SIDE; j++)
+        c[j] = (wave[2][j] + wave[3][j]) * 0.25f + 0.5f;
     for (int i = 0; i < VIRTA_SIDE; i++) {
-        float fi = (float)i;
-        float r =
-            (fsin(time * row[0] + fi * row[1]) + fcos(fi * row[2] + time * row[3])) * 0.25f + 0.5f;
-        for (int j = 0; j < VIRTA_SIDE; j++) {
-            float fj = (float)j;
-            float c =
-                (fsin(time * col[0] + fj * col[1]) + fcos(fj * col[2] + time * col[3])) * 0.25f +
-                0.5f;
-            field[i * VIRTA_SIDE + j] = (c + r) * 0.5f;
-        }
+        float r = (wave[0][i] + wave[1][i]) * 0.25f + 0.5f;
+        for (int j = 0; j < VIRTA_SIDE; j++)
+            field[i * VIRTA_SIDE + j] = (c[j] + r) * 0.5f;
     }
 }
 
@@ -190,8 +212,18 @@ void virtaplasma2(float* field, float time) {
 }
 
 // The strands of the web, dark at both ends (first pass) or with white pulses running along
-// them (second pass, reading back what the first wrote).
+// them (second pass, reading back what the first wrote). Every strand has VIRTA_STRANDPOINTS
+// points, and a point's envelope and pulse depend on its place along the strand alone, so they
+// are worked out once a pass for the VIRTA_STRANDPOINTS places.
 static void virtastrands(float pos, float sat, float nf, float sv, bool light) {
+    float envelope[VIRTA_STRANDPOINTS], pulse[VIRTA_STRANDPOINTS];
+    for (int m = 0; m < VIRTA_STRANDPOINTS; m++) {
+        float s = (float)m / (float)VIRTA_STRANDPOINTS;
+        if (!light)
+            envelope[m] = calcSaturate(s, 0, 1, 1);
+        else
+            pulse[m] = 0.5f + 0.5f * fsin(s * 26 + pos * 147);
+    }
     int e = 0;
     for (int i = 0; i < vneuroncount; i++) {
         const VirtaNeuron& n = vneurons[i];
@@ -199,16 +231,17 @@ static void virtastrands(float pos, float sat, float nf, float sv, bool light) {
             int count = n.linkpointcounts[k];
             glBegin(GL_LINE_STRIP);
             for (int m = 0; m < count; m++) {
+                bool usual = count == VIRTA_STRANDPOINTS;
                 float s = (float)m / (float)count;
                 if (!light) {
-                    float c = calcSaturate(s, 0, 1, 1);
+                    float c = usual ? envelope[m] : calcSaturate(s, 0, 1, 1);
                     float w = sat * (1 - c);
                     virtastrandalpha[e++] = w;
                     glColor4f(0, 0, 0, w * 0.2f * nf);
                 } else {
                     float w = virtastrandalpha[e++];
-                    glColor4f(1, 1, 1,
-                              w * 0.7f * sv * (0.5f + 0.5f * fsin(s * 26 + pos * 147)) * nf);
+                    float p = usual ? pulse[m] : 0.5f + 0.5f * fsin(s * 26 + pos * 147);
+                    glColor4f(1, 1, 1, w * 0.7f * sv * p * nf);
                 }
                 glVertex3fv(&n.links[k][m].x);
             }
@@ -227,6 +260,26 @@ static void virtahairs(float sat, float b, bool dark) {
         glVertex3fv(&virtalines[2 * n + 1].x);
     }
     glEnd();
+}
+
+// How far sin a cos b (or sin a sin b) from the near sines may lie from the library's: each
+// factor within TRIG_NEAR_ERROR (2^-50) of the library's and at most 1 in size puts the
+// product within 2^-49 + 2^-100; the two products' roundings add 2 * 2^-53. So 2^-48 covers
+// it; this allows eight times as much.
+static const double virtaproducterror = 1.0 / 35184372088832.0; // 2^-45
+
+// sphereCoord(r, a, b) to the bit, from near sines whenever they settle the rounding of its
+// double products and of cos a; otherwise sphereCoord itself answers.
+static Vector virtasphere(float r, float a, float b) {
+    double sa, ca, sb, cb;
+    sincos_near(a, &sa, &ca);
+    sincos_near(b, &sb, &cb);
+    double x = sa * cb, y = sa * sb;
+    if (!rounds_alike(x, virtaproducterror) || !rounds_alike(y, virtaproducterror) ||
+        !rounds_alike(ca, virtaproducterror))
+        return sphereCoord(r, a, b);
+    float sx = (float)x, sy = (float)y;
+    return Vector(r * sx, r * sy, r * (float)ca);
 }
 
 // A particle's three stream points this frame.
@@ -288,14 +341,16 @@ void virta(float pos) {
 
     virtaplasma(virtaheights, pos);
     virtaplasma2(virtaangles, pos);
+    for (int n = 0; n < VIRTA_HAIRS; n++)
+        virtahairangle[n] = 2 * virtaangles[n] * virtapi;
+    sincos_floats(virtahairangle, virtahairsin, virtahaircos, VIRTA_HAIRS);
     for (int i = 0; i < VIRTA_SIDE; i++)
         for (int j = 0; j < VIRTA_SIDE; j++) {
             int n = i * VIRTA_SIDE + j;
-            float ang = 2 * virtaangles[n] * virtapi;
             Vector cell((float)(j - 35) / 70.0f * 1.2f, 0, (float)(i - 35) / 70.0f * 1.2f);
             Vector foot = Vector(0.13f, -0.2f, -6) + cell;
-            Vector tip =
-                foot + Vector(fsin(ang) * 0.03f, virtaheights[n] * 0.05f, fcos(ang) * 0.03f);
+            Vector tip = foot + Vector(virtahairsin[n] * 0.03f, virtaheights[n] * 0.05f,
+                                       virtahaircos[n] * 0.03f);
             virtalines[2 * n] = foot;
             virtalines[2 * n + 1] = tip;
         }
@@ -310,15 +365,25 @@ void virta(float pos) {
     glColor4f(1, 1, 1, sat * 0.25f * a2);
     virtahairs(sat, b, false);
 
+    // The particles in passes: their parameters and angles, then every sine at once, then the
+    // places and ends.
     for (int i = 0; i < VIRTA_PARTICLES; i++) {
         VirtaLine& l = lines[i];
         float u = pos * 4 + l.phase;
         l.t = u - (float)(int)u;
-        l.alpha = calcSaturate(l.t, 0, 1, 3) * a1;
-        l.offset = sphereCoord(fsin(pos * l.wobblespeed + l.wobblephase) * virtawobble,
-                               l.thetaspeed * pos + l.theta0, l.phispeed * pos + l.phi0);
-        Vector rot = lerpVector(l.rotstart, l.rotend, l.t);
-        Matrix r = Matrix().makeRotation(rot.x, rot.y, rot.z);
+        virtat[i] = l.t;
+        virtawobblearg[i] = pos * l.wobblespeed + l.wobblephase;
+        virtarot[i] = lerpVector(l.rotstart, l.rotend, l.t);
+    }
+    calcSaturates(virtat, 0, 1, 3, virtasat, VIRTA_PARTICLES);
+    sincos_floats(virtawobblearg, virtawobblesin, nullptr, VIRTA_PARTICLES);
+    makeRotations(virtarot, virtaturn, VIRTA_PARTICLES);
+    for (int i = 0; i < VIRTA_PARTICLES; i++) {
+        VirtaLine& l = lines[i];
+        l.alpha = virtasat[i] * a1;
+        l.offset = virtasphere(virtawobblesin[i] * virtawobble, l.thetaspeed * pos + l.theta0,
+                               l.phispeed * pos + l.phi0);
+        const Matrix& r = virtaturn[i];
         l.end1 = Vector(0, l.length * 0.5f, 0) * r;
         l.end2 = Vector(0, -l.length * 0.5f, 0) * r;
     }
@@ -330,11 +395,10 @@ void virta(float pos) {
         Vector(fsin(pos * 15 + 0.4f), fsin(pos * 19 + 2), fcos(pos * 16 + 3)) * 0.25f,
         Vector(fsin(pos * 11 + 2), fcos(pos * 7 + 5), fsin(pos * 15 + 1)) * 0.25f};
     const Vector colours[3] = {oranssi, violetti, sininen};
-    Vector p[3];
     glBegin(GL_LINES);
     for (int i = 0; i < VIRTA_PARTICLES; i++) {
-        virtapoints(lines[i], drift, p);
-        virtasegments(lines[i], p, vaihto, colours, sat * 0.9f * lines[i].alpha);
+        virtapoints(lines[i], drift, virtapts + 3 * i);
+        virtasegments(lines[i], virtapts + 3 * i, vaihto, colours, sat * 0.9f * lines[i].alpha);
     }
     glEnd();
 
@@ -343,7 +407,7 @@ void virta(float pos) {
     glBegin(GL_LINES);
     for (int u = 0; u < VIRTA_PARTICLES; u++) {
         VirtaLine& l = lines[u];
-        virtapoints(l, drift, p);
+        const Vector* p = virtapts + 3 * u;
         if ((u & virtamoleculemask) == 0) {
             glEnd();
             if (a2 > 0)
