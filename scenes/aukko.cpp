@@ -29,43 +29,40 @@ static const float aukkostalks[AUKKO_STALKS][6] = {
     {-0.7f, 0.8f, -0.5f, 1.2f, 16, 5},
 };
 
-void aukko_init() {
-    aukkokamera = new Path();
-    aukkokamera->addpoint(Vector(-11, 2.1f, -20));
-    aukkokamera->addpoint(Vector(-7, 2.3f, -12));
-    aukkokamera->addpoint(Vector(-3, 2.4f, -7));
-    aukkokamera->addpoint(Vector(1, 2.2f, -5));
-    aukkokamera->addpoint(Vector(5, 2.1f, 7));
-    aukkokamera->addpoint(Vector(7, 2, 14));
-    aukkokamera->addpoint(Vector(3, 3, 20));
-    aukkokamera->addpoint(Vector(-5, 4, 24));
+// The funnel does not move: each ring's alpha and every strip vertex depend on the slice and
+// ring numbers alone, so they are worked out once here, by the very expressions the drawing
+// used (a frame of 16 slices by 100 rings spent nearly all its time in pow and sin/cos).
+static float aukkoringalpha[AUKKO_RINGS];
+static Vector aukkostrip[AUKKO_SLICES][AUKKO_RINGS][2];
+
+static void aukkofunnel_init() {
+    for (int k = 0; k < AUKKO_SLICES; k++)
+        for (int j = 0; j < AUKKO_RINGS; j++) {
+            float t = 1 - j / 100.0f;
+            float y = -20 * (1 - t);
+            float t15 = (float)pow(t, 15);
+            float r = 13 * t15 + 0.1f * (1 - t15);
+            float a = 1 - (float)pow(t, 6);
+            float twist = 0.1f * (1 - j);
+            float theta1 = 2 * (k / 16.0f) * aukkopi + twist;
+            float theta2 = 2 * ((k + 1) / 16.0f) * aukkopi + twist;
+            aukkostrip[k][j][0] = Vector(r * (float)sin(theta1), y, r * (float)cos(theta1));
+            aukkostrip[k][j][1] = Vector(r * (float)sin(theta2), y, r * (float)cos(theta2));
+            aukkoringalpha[j] = a;
+        }
 }
 
 // One slice of the funnel: a strip of rings from the transparent rim down to the opaque
 // throat, each ring turned -0.1 radian against the one above, then an additive edge line.
 static void aukkoslice(int k, int rings, float S) {
-    Vector edge[AUKKO_RINGS];
-    float edgealpha[AUKKO_RINGS];
     const Vector& colour = (k % 2) ? sininen : oranssi;
 
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glBegin(GL_TRIANGLE_STRIP);
     for (int j = 0; j < rings; j++) {
-        float t = 1 - j / 100.0f;
-        float y = -20 * (1 - t);
-        float t15 = (float)pow(t, 15);
-        float r = 13 * t15 + 0.1f * (1 - t15);
-        float a = 1 - (float)pow(t, 6);
-        float twist = 0.1f * (1 - j);
-        float theta1 = 2 * (k / 16.0f) * aukkopi + twist;
-        float theta2 = 2 * ((k + 1) / 16.0f) * aukkopi + twist;
-        glColor4f(colour.x, colour.y, colour.z, S * a);
-        Vector v1(r * (float)sin(theta1), y, r * (float)cos(theta1));
-        Vector v2(r * (float)sin(theta2), y, r * (float)cos(theta2));
-        glVertex3fv(&v1.x);
-        glVertex3fv(&v2.x);
-        edge[j] = v1 + Vector(0, 0.05f, 0);
-        edgealpha[j] = a;
+        glColor4f(colour.x, colour.y, colour.z, S * aukkoringalpha[j]);
+        glVertex3fv(&aukkostrip[k][j][0].x);
+        glVertex3fv(&aukkostrip[k][j][1].x);
     }
     glEnd();
 
@@ -73,10 +70,21 @@ static void aukkoslice(int k, int rings, float S) {
     glLineWidth(3.0f);
     glBegin(GL_LINE_STRIP);
     for (int j = 0; j < rings; j++) {
-        glColor4f(oranssi.x, oranssi.y, oranssi.z, 2 * S * edgealpha[j]);
-        glVertex3fv(&edge[j].x);
+        Vector edge = aukkostrip[k][j][0] + Vector(0, 0.05f, 0);
+        glColor4f(oranssi.x, oranssi.y, oranssi.z, 2 * S * aukkoringalpha[j]);
+        glVertex3fv(&edge.x);
     }
     glEnd();
+}
+
+// pow(q / 50, 8) for each stalk point q: how far the stalk has bent towards its tip.
+static float aukkostalkcurve[AUKKO_STALK_POINTS];
+
+static void aukkostalk_init() {
+    for (int q = 0; q < AUKKO_STALK_POINTS; q++) {
+        float u = q / 50.0f;
+        aukkostalkcurve[q] = (float)pow(u, 8);
+    }
 }
 
 // Stalk m: a dashed line bending out of the throat, a white highlight running along its upper
@@ -94,15 +102,18 @@ static void aukkostalk(int m, float p, float S) {
     // Points not yet grown stay at the origin, where the molecule then waits (still invisible).
     Vector stored[AUKKO_STALK_POINTS];
     glBegin(GL_LINES);
-    Vector base(0.04f * (float)sin(phi), -5, 0.04f * (float)cos(phi));
+    // Only u changes along the stalk: the sines, the swing of the tip and pow(u, 8) (from the
+    // table) are the values the per-point expressions gave.
+    float sinphi = (float)sin(phi), cosphi = (float)cos(phi);
+    Vector base(0.04f * sinphi, -5, 0.04f * cosphi);
+    float alpha = C * p + phi;
+    Vector tip = Vector((float)sin(alpha), 1.2f * A * (-(0.5f * (float)cos(B * p) + 0.5f)),
+                        (float)cos(alpha)) *
+                 1.1f;
+    Vector root(1.6f * sinphi, 4, 1.6f * cosphi);
     for (int q = 0; q < L; q++) {
         float u = q / 50.0f;
-        float alpha = C * p + phi;
-        Vector tip = Vector((float)sin(alpha), 1.2f * A * (-(0.5f * (float)cos(B * p) + 0.5f)),
-                            (float)cos(alpha)) *
-                     1.1f;
-        Vector bend =
-            Vector(1.6f * (float)sin(phi), 4, 1.6f * (float)cos(phi)) + tip * (float)pow(u, 8);
+        Vector bend = root + tip * aukkostalkcurve[q];
         Vector point = lerpVector(base, bend, u);
         glVertex3fv(&point.x);
         stored[q] = point;
@@ -129,6 +140,20 @@ static void aukkostalk(int m, float p, float S) {
     glRotatef(60 * p + 30, row[0], row[1], row[2]);
     serotonin(0.4f * S * calcPosFloat(p, 0.15f, 0.24f), 1);
     glPopMatrix();
+}
+
+void aukko_init() {
+    aukkokamera = new Path();
+    aukkokamera->addpoint(Vector(-11, 2.1f, -20));
+    aukkokamera->addpoint(Vector(-7, 2.3f, -12));
+    aukkokamera->addpoint(Vector(-3, 2.4f, -7));
+    aukkokamera->addpoint(Vector(1, 2.2f, -5));
+    aukkokamera->addpoint(Vector(5, 2.1f, 7));
+    aukkokamera->addpoint(Vector(7, 2, 14));
+    aukkokamera->addpoint(Vector(3, 3, 20));
+    aukkokamera->addpoint(Vector(-5, 4, 24));
+    aukkofunnel_init();
+    aukkostalk_init();
 }
 
 void aukko(float pos) {
