@@ -77,8 +77,8 @@ void calcLinePositions(const Line* lines, int n, float t, Vector* ends) {
         for (int i = 0; i < m; i++) {
             float h = lines[base + i].halfLength;
             Vector* e = ends + 2 * (base + i);
-            e[0] = centres[i] + turnedBy(Vector(h, 0, 0), turns[i]);
-            e[1] = centres[i] + turnedBy(Vector(-h, 0, 0), turns[i]);
+            e[0] = centres[i] + Vector(h, 0, 0) * turns[i];
+            e[1] = centres[i] + Vector(-h, 0, 0) * turns[i];
         }
     }
 }

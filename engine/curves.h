@@ -48,14 +48,6 @@ class Line {
     void calcPos(float t, Vector* a, Vector* b);
 };
 
-// v * m, the same products summed in the same order, but where the caller can inline it: a
-// call to the out-of-line operator costs several times the arithmetic in loops over thousands.
-inline Vector turnedBy(const Vector& v, const Matrix& m) {
-    const float* a = m.m;
-    return Vector(a[0] * v.x + a[1] * v.y + a[2] * v.z, a[3] * v.x + a[4] * v.y + a[5] * v.z,
-                  a[6] * v.x + a[7] * v.y + a[8] * v.z);
-}
-
 // lines[j].calcPos(t, &ends[2 * j], &ends[2 * j + 1]) for j < n: the same points, with the
 // rotations made a batch at a time, since one makeRotation costs far more than the rest.
 void calcLinePositions(const Line* lines, int n, float t, Vector* ends);

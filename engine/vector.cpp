@@ -53,12 +53,6 @@ Vector Vector::operator/(float const& s) const {
     return Vector(x / s, y / s, z / s);
 }
 
-Vector Vector::operator*(Matrix const& m) const {
-    const float* a = m.m;
-    return Vector(a[0] * x + a[1] * y + a[2] * z, a[3] * x + a[4] * y + a[5] * z,
-                  a[6] * x + a[7] * y + a[8] * z);
-}
-
 Vector Vector::operator*=(Matrix const& m) {
     *this = *this * m;
     return *this;

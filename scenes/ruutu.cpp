@@ -145,7 +145,7 @@ static void ruutufield(float pos, float alpha) {
         // Turning about the vertical axis through the field's centre swings the tips on circles.
         m.makeRotationFrom(sin0, cos0, twistsin[n], twistcos[n], sin0, cos0);
         Vector foot = ruudukko[n];
-        Vector tip = turnedBy(foot + rise, m);
+        Vector tip = (foot + rise) * m;
         glColor4f(oranssi.x, oranssi.y, oranssi.z, alpha);
         glVertex3fv(&foot.x);
         glColor4f(sininen.x, sininen.y, sininen.z, alpha);

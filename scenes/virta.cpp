@@ -384,8 +384,8 @@ void virta(float pos) {
         l.offset = virtasphere(virtawobblesin[i] * virtawobble, l.thetaspeed * pos + l.theta0,
                                l.phispeed * pos + l.phi0);
         const Matrix& r = virtaturn[i];
-        l.end1 = turnedBy(Vector(0, l.length * 0.5f, 0), r);
-        l.end2 = turnedBy(Vector(0, -l.length * 0.5f, 0), r);
+        l.end1 = Vector(0, l.length * 0.5f, 0) * r;
+        l.end2 = Vector(0, -l.length * 0.5f, 0) * r;
     }
 
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

@@ -255,20 +255,6 @@ static bool same_bits(const Vector& a, const Vector& b) {
     return memcmp(&a, &b, sizeof(Vector)) == 0;
 }
 
-TEST(Lines, TurnedByGivesTheSameBitsAsTheOperator) {
-    Line lines[40];
-    fill_lines(lines, 40);
-    // Signed zeros too: a sum of zero products keeps or loses its sign by the order of the sums.
-    const Vector vs[] = {Vector(0.37f, 0, 0), Vector(-0.37f, 0, 0), Vector(0, -0.0f, 0),
-                         Vector(-0.0f, -0.0f, -0.0f), Vector(1e-3f, -7, 123.5f)};
-    for (const Line& l : lines) {
-        Matrix m;
-        m.makeRotation(l.rotStart.x, l.rotStart.y, l.rotStart.z);
-        for (const Vector& v : vs)
-            EXPECT_TRUE(same_bits(turnedBy(v, m), v * m));
-    }
-}
-
 TEST(Lines, BatchGivesTheSameBitsAsOneByOne) {
     // More than two passes of the batch, and not a whole number of them.
     enum { N = 150 };

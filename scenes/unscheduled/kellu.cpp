@@ -84,8 +84,8 @@ static void turn_sticks(float pos) {
         makeRotations(angles, turns, m);
         for (int i = 0; i < m; i++) {
             const AlkuPala& p = palaset[base + i];
-            kelluends[2 * (base + i)] = p.from + turnedBy(Vector(p.size, 0, 0), turns[i]);
-            kelluends[2 * (base + i) + 1] = p.from + turnedBy(Vector(-p.size, 0, 0), turns[i]);
+            kelluends[2 * (base + i)] = p.from + Vector(p.size, 0, 0) * turns[i];
+            kelluends[2 * (base + i) + 1] = p.from + Vector(-p.size, 0, 0) * turns[i];
         }
     }
 }
