@@ -111,7 +111,7 @@ enum { TRIG_CHUNK = 64 };
 // the check turned down. The x86-64-v3 clone (AVX2 and FMA) is picked at load time where the
 // processor has it; fused multiply-adds only make the kernel more accurate.
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-__attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
+__attribute__((target_clones("arch=x86-64-v3", "default")))
 #endif
 static void
 sincos_chunk(const float* a, float* s, float* c, int n) {
