@@ -41,7 +41,9 @@ Matrix Matrix::makeRotationFrom(float sa, float ca, float sb, float cb, float sc
 // Angles a pass, three floats each: small enough for the stack.
 enum { ROTATIONS_A_PASS = 64 };
 
-void makeRotations(const Vector* angles, Matrix* out, int n) {
+// Takes the sines and cosines of angles[0..n) a pass at a time and hands each element's six to
+// put(i, sines, cosines), x, y, z in that order.
+template <class Put> static void with_sines(const Vector* angles, int n, Put put) {
     float a[3 * ROTATIONS_A_PASS], s[3 * ROTATIONS_A_PASS], c[3 * ROTATIONS_A_PASS];
     for (int base = 0; base < n; base += ROTATIONS_A_PASS) {
         int m = n - base < ROTATIONS_A_PASS ? n - base : ROTATIONS_A_PASS;
@@ -51,12 +53,23 @@ void makeRotations(const Vector* angles, Matrix* out, int n) {
             a[3 * i + 2] = angles[base + i].z;
         }
         sincos_floats(a, s, c, 3 * m);
-        for (int i = 0; i < m; i++) {
-            const float* si = s + 3 * i;
-            const float* ci = c + 3 * i;
-            out[base + i].makeRotationFrom(si[0], ci[0], si[1], ci[1], si[2], ci[2]);
-        }
+        for (int i = 0; i < m; i++)
+            put(base + i, s + 3 * i, c + 3 * i);
     }
+}
+
+void makeRotations(const Vector* angles, Matrix* out, int n) {
+    with_sines(angles, n, [out](int i, const float* s, const float* c) {
+        out[i].makeRotationFrom(s[0], c[0], s[1], c[1], s[2], c[2]);
+    });
+}
+
+void turnXAxes(const Vector* angles, Vector* out, int n) {
+    // makeRotationFrom's first column, operation for operation.
+    with_sines(angles, n, [out](int i, const float* s, const float* c) {
+        float sa = s[0], ca = c[0], sb = s[1], cb = c[1], sc = s[2], cc = c[2];
+        out[i] = Vector(cb * cc, sa * sb * cc - ca * sc, ca * sb * cc + sa * sc);
+    });
 }
 
 Matrix Matrix::makeTranspose() {

@@ -126,6 +126,33 @@ TEST(Matrix, RotationsInBulkMatchOneAtATime) {
     }
 }
 
+// The turned x axes are the matrices' first columns, bit for bit, and scaled by h they give the
+// ends of a stick along x exactly as the full product does wherever no coordinate is zero.
+TEST(Matrix, TurnedXAxesAreTheFirstColumns) {
+    const int n = 150;
+    Vector angles[n], axes[n];
+    for (int i = 0; i < n; i++)
+        angles[i] = Vector(0.37f * i - 20, 5 - 0.11f * i, i * 17.3f);
+    angles[7] = Vector(0, 0, 0); // the identity: two zeros in the column
+    turnXAxes(angles, axes, n);
+    int checked = 0;
+    for (int i = 0; i < n; i++) {
+        Matrix one;
+        one.makeRotation(angles[i].x, angles[i].y, angles[i].z);
+        const Vector column(one.m[0], one.m[3], one.m[6]);
+        EXPECT_EQ(memcmp(&column, &axes[i], sizeof column), 0) << i;
+        for (float h : {0.013f, -2.5f}) {
+            Vector quick = axes[i] * h, full = Vector(h, 0, 0) * one;
+            if (quick.x == 0 || quick.y == 0 || quick.z == 0)
+                continue;
+            EXPECT_EQ(memcmp(&quick, &full, sizeof quick), 0) << i << " " << h;
+            checked++;
+        }
+    }
+    EXPECT_GT(checked, 2 * n - 10);
+    EXPECT_EQ(axes[7].y, 0.0f);
+}
+
 TEST(Random, RandIntSharesTheState) {
     setSeed(7);
     int a = randInt();

@@ -2,7 +2,6 @@
 // long flat box, each turning slowly while the camera travels along; cues brighten them.
 // The driver builds and releases it on every run, so its draws move the shared generator.
 #include "engine/colors.h"
-#include "engine/curves.h"
 #include "engine/gl.h"
 #include "engine/matrix.h"
 #include "engine/position.h"
@@ -69,23 +68,38 @@ void kellu_init() {
     }
 }
 
-// Sticks turned a pass: their angles and matrices fit on the stack (about 3 KiB).
+// Sticks turned a pass: their angles and axes fit on the stack (about 1.5 KiB).
 enum { KELLU_TURNS_A_PASS = 64 };
 
-// Turns every stick to pos into kelluends. The angles of a pass go to makeRotations together,
-// which takes their sines several at a time instead of three library calls a stick.
+// Turns every stick to pos into kelluends. A stick lies along x, so only the x axis of its
+// turn matters, and the axes of a pass are taken together, their sines several at a time.
 static void turn_sticks(float pos) {
-    Vector angles[KELLU_TURNS_A_PASS];
-    Matrix turns[KELLU_TURNS_A_PASS];
+    Vector angles[KELLU_TURNS_A_PASS], axes[KELLU_TURNS_A_PASS];
+    float rest = 1.0f - pos; // lerpVector's weights
     for (int base = 0; base < KELLU_STICKS; base += KELLU_TURNS_A_PASS) {
         int m = KELLU_STICKS - base < KELLU_TURNS_A_PASS ? KELLU_STICKS - base : KELLU_TURNS_A_PASS;
         for (int i = 0; i < m; i++)
-            angles[i] = lerpVector(palaset[base + i].spin0, palaset[base + i].spin1, pos);
-        makeRotations(angles, turns, m);
+            angles[i] = palaset[base + i].spin0 * rest + palaset[base + i].spin1 * pos;
+        turnXAxes(angles, axes, m);
+        // The ends are from +- Vector(size, 0, 0) * turn, which the axis gives exactly but for
+        // a zero coordinate: sticks with one take the full product after the pass.
+        int zeros = 0;
         for (int i = 0; i < m; i++) {
             const AlkuPala& p = palaset[base + i];
-            kelluends[2 * (base + i)] = p.from + Vector(p.size, 0, 0) * turns[i];
-            kelluends[2 * (base + i) + 1] = p.from + Vector(-p.size, 0, 0) * turns[i];
+            Vector along = axes[i] * p.size;
+            kelluends[2 * (base + i)] = p.from + along;
+            kelluends[2 * (base + i) + 1] = p.from - along;
+            zeros |= (along.x == 0) | (along.y == 0) | (along.z == 0);
+        }
+        for (int i = 0; zeros && i < m; i++) {
+            const AlkuPala& p = palaset[base + i];
+            Vector along = axes[i] * p.size;
+            if (along.x != 0 && along.y != 0 && along.z != 0)
+                continue;
+            Matrix turn;
+            turn.makeRotation(angles[i].x, angles[i].y, angles[i].z);
+            kelluends[2 * (base + i)] = p.from + Vector(p.size, 0, 0) * turn;
+            kelluends[2 * (base + i) + 1] = p.from + Vector(-p.size, 0, 0) * turn;
         }
     }
 }
