@@ -62,23 +62,76 @@ void Line::calcPos(float t, Vector* a, Vector* b) {
 // allocates nothing.
 enum { LINES_A_PASS = 64 };
 
-void calcLinePositions(const Line* lines, int n, float t, Vector* ends) {
+// The ends of m <= LINES_A_PASS lines, line which[i] at fraction f[i] of its window: calcPos's
+// steps, with the rotations made in one batch.
+static void line_pass(const Line* lines, const int* which, const float* f, int m, Vector* ends) {
     Vector angles[LINES_A_PASS], centres[LINES_A_PASS];
     Matrix turns[LINES_A_PASS];
+    for (int i = 0; i < m; i++) {
+        const Line& l = lines[which[i]];
+        angles[i] = lerpVector(l.rotStart, l.rotEnd, f[i]);
+        centres[i] = lerpVector(l.posStart, l.posEnd, f[i]);
+    }
+    makeRotations(angles, turns, m);
+    for (int i = 0; i < m; i++) {
+        float h = lines[which[i]].halfLength;
+        Vector* e = ends + 2 * which[i];
+        e[0] = centres[i] + Vector(h, 0, 0) * turns[i];
+        e[1] = centres[i] + Vector(-h, 0, 0) * turns[i];
+    }
+}
+
+void calcLinePositions(const Line* lines, int n, float t, Vector* ends) {
+    int which[LINES_A_PASS];
+    float f[LINES_A_PASS];
     for (int base = 0; base < n; base += LINES_A_PASS) {
         int m = n - base < LINES_A_PASS ? n - base : LINES_A_PASS;
         for (int i = 0; i < m; i++) {
             const Line& l = lines[base + i];
-            float f = calcPosFloat(t, l.startTime, l.endTime);
-            angles[i] = lerpVector(l.rotStart, l.rotEnd, f);
-            centres[i] = lerpVector(l.posStart, l.posEnd, f);
+            which[i] = base + i;
+            f[i] = calcPosFloat(t, l.startTime, l.endTime);
         }
-        makeRotations(angles, turns, m);
+        line_pass(lines, which, f, m, ends);
+    }
+}
+
+// calcPosFloat's own tests in its order: past the start, and at or past the end, it is 1.
+bool lineFinished(const Line& l, float t) {
+    return !(t <= l.startTime) && t >= l.endTime;
+}
+
+void calcFinishedLinePositions(const Line* lines, int n, Vector* ends) {
+    int which[LINES_A_PASS];
+    float f[LINES_A_PASS];
+    for (int base = 0; base < n; base += LINES_A_PASS) {
+        int m = n - base < LINES_A_PASS ? n - base : LINES_A_PASS;
         for (int i = 0; i < m; i++) {
-            float h = lines[base + i].halfLength;
-            Vector* e = ends + 2 * (base + i);
-            e[0] = centres[i] + Vector(h, 0, 0) * turns[i];
-            e[1] = centres[i] + Vector(-h, 0, 0) * turns[i];
+            which[i] = base + i;
+            f[i] = 1.0f;
+        }
+        line_pass(lines, which, f, m, ends);
+    }
+}
+
+void calcLinePositionsFrom(const Line* lines, int n, float t, const Vector* finished,
+                           Vector* ends) {
+    int which[LINES_A_PASS];
+    float f[LINES_A_PASS];
+    int m = 0;
+    for (int j = 0; j < n; j++) {
+        const Line& l = lines[j];
+        if (lineFinished(l, t)) {
+            ends[2 * j] = finished[2 * j];
+            ends[2 * j + 1] = finished[2 * j + 1];
+            continue;
+        }
+        which[m] = j;
+        f[m] = calcPosFloat(t, l.startTime, l.endTime);
+        if (++m == LINES_A_PASS) {
+            line_pass(lines, which, f, m, ends);
+            m = 0;
         }
     }
+    if (m > 0)
+        line_pass(lines, which, f, m, ends);
 }

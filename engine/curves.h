@@ -52,4 +52,17 @@ class Line {
 // rotations made a batch at a time, since one makeRotation costs far more than the rest.
 void calcLinePositions(const Line* lines, int n, float t, Vector* ends);
 
+// Whether the line's window is over at t: calcPos(t) then gives the same ends as at endTime
+// and at every later t.
+bool lineFinished(const Line& l, float t);
+
+// ends[2 * j] and ends[2 * j + 1] as calcPos gives them once line j's window is over, j < n:
+// a table that holds for as long as the lines do not change.
+void calcFinishedLinePositions(const Line* lines, int n, Vector* ends);
+
+// calcLinePositions(lines, n, t, ends), except that the lines whose windows are over copy their
+// ends from finished, a table calcFinishedLinePositions made of the same lines. Lines that
+// finish early cost a copy instead of three sines and a matrix.
+void calcLinePositionsFrom(const Line* lines, int n, float t, const Vector* finished, Vector* ends);
+
 #endif
