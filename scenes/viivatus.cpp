@@ -27,6 +27,10 @@ Sync* viivasync;
 // The two ends of every stroke of one ribbon, computed in the colour pass and sent again in the
 // white pass; sized once here so a frame allocates nothing.
 static Vector* viivapisteet;
+// The ends every stroke keeps once its time window is over, 2 * VIIVA_STROKES a ribbon. Every
+// window ends by pos 1 and most well before, so late in the scene nearly all strokes are copied
+// from here instead of turned again each frame.
+static Vector* viivavalmiit;
 
 // (order, row) of the music cues, in the order they are added.
 static const int viivacues[VIIVA_EVENTS][2] = {
@@ -53,6 +57,7 @@ void viivatus_init() {
     viivamolekyylit = new Vector[VIIVA_FLASHES];
     viivarotations = new Vector[VIIVA_FLASHES];
     viivapisteet = new Vector[2 * VIIVA_STROKES];
+    viivavalmiit = new Vector[VIIVA_RIBBONS * 2 * VIIVA_STROKES];
 
     viivasync = new Sync(VIIVA_EVENTS);
     for (const int* cue : viivacues)
@@ -80,6 +85,7 @@ void viivatus_init() {
             l.endTime = randFloat();
             l.halfLength = randFloat() * 0.05f;
         }
+        calcFinishedLinePositions(viivat[i], VIIVA_STROKES, viivavalmiit + 2 * VIIVA_STROKES * i);
     }
 
     Matrix spread;
@@ -136,7 +142,8 @@ void viivatus(float pos) {
     for (int i = 0; i < VIIVA_RIBBONS; i++) {
         float f = (float)i / VIIVA_RIBBONS;
         int n = viivacount(pos, f);
-        calcLinePositions(viivat[i], n, pos, viivapisteet);
+        calcLinePositionsFrom(viivat[i], n, pos, viivavalmiit + 2 * VIIVA_STROKES * i,
+                              viivapisteet);
 
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         const Vector& c = i % 2 ? oranssi : sininen;
@@ -191,4 +198,5 @@ void viivatus_free() {
     delete[] viivarotations;
     delete viivasync;
     delete[] viivapisteet;
+    delete[] viivavalmiit;
 }
