@@ -83,10 +83,6 @@ double cos_near(double x) {
     return c;
 }
 
-bool rounds_alike(double y, double err) {
-    return (float)(y - err) == (float)(y + err);
-}
-
 void sincos_float(double x, float* s, float* c) {
     double sd, cd;
     sincos_near(x, &sd, &cd);
@@ -146,5 +142,27 @@ void sincos_floats(const float* a, float* s, float* c, int n) {
             memcpy(s + base, sines, m * sizeof *s);
         if (c)
             memcpy(c + base, cosines, m * sizeof *c);
+    }
+}
+
+// The batch of sincos_near. Its AVX2 clone must not fuse the kernel's multiplies and adds, as
+// sincos_chunk's may (only its rounded floats are promised): a fused multiply-add rounds once
+// where the scalar kernel rounds twice, and these doubles are promised bit for bit.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target_clones("arch=x86-64-v3", "default"), optimize("fp-contract=off")))
+#endif
+void sincos_nears(const double* __restrict x, double* __restrict s, double* __restrict c, int n) {
+    int anyfar = 0;
+    for (int i = 0; i < n; i++) {
+        sincos_kernel(x[i], &s[i], &c[i]);
+        anyfar |= !near_range(x[i]);
+    }
+    if (!anyfar)
+        return;
+    for (int i = 0; i < n; i++) {
+        if (!near_range(x[i])) {
+            s[i] = sin(x[i]);
+            c[i] = cos(x[i]);
+        }
     }
 }

@@ -25,9 +25,18 @@ void sincos_near(double x, double* s, double* c);
 double sin_near(double x);
 double cos_near(double x);
 
+// s[i] and c[i] exactly as sincos_near(x[i], &s[i], &c[i]) gives them, bit for bit, for i < n,
+// several arguments at once where the processor has the vector width: for sums of sines that
+// are checked with rounds_alike afterwards. Both outputs are written; neither may overlap x or
+// the other.
+void sincos_nears(const double* x, double* s, double* c, int n);
+
 // Whether every double within err of y rounds to the same float as y does: then (float)y is
-// also the float of any exact value that lies within err of y. False for NaN.
-bool rounds_alike(double y, double err);
+// also the float of any exact value that lies within err of y. False for NaN. Inline, so that
+// a loop checking a whole row of sums keeps to its vector registers.
+static inline bool rounds_alike(double y, double err) {
+    return (float)(y - err) == (float)(y + err);
+}
 
 // Exactly (float)sin(x), (float)cos(x) and both together.
 float sin_float(double x);

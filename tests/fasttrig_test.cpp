@@ -108,6 +108,76 @@ TEST(FastTrig, BatchesOfAnyLengthWithEitherOutputLeftOut) {
     }
 }
 
+static uint64_t bits_of(double d) {
+    uint64_t b;
+    memcpy(&b, &d, sizeof b);
+    return b;
+}
+
+// Same bits, or both NaN: the library's NaN for a NaN argument need not keep its payload.
+static bool same_double(double got, double want) {
+    return bits_of(got) == bits_of(want) || (std::isnan(got) && std::isnan(want));
+}
+
+TEST(FastTrig, NearBatchIsTheScalarBitForBit) {
+    // The float arguments above, then doubles the floats cannot hold: random ones in the scenes'
+    // spans, just either side of the quick range's edge, and random bit patterns.
+    std::vector<double> x;
+    for (float f : arguments())
+        x.push_back(f);
+    std::mt19937_64 gen(77);
+    for (double span : {1.0, 100.0, 1048576.0}) {
+        std::uniform_real_distribution<double> uniform(-span, span);
+        for (int i = 0; i < 100000; i++)
+            x.push_back(uniform(gen));
+    }
+    for (double edge : {TRIG_NEAR_RANGE, -TRIG_NEAR_RANGE}) {
+        x.push_back(edge);
+        x.push_back(std::nextafter(edge, 0.0));
+        x.push_back(std::nextafter(edge, 2 * edge));
+    }
+    for (int i = 0; i < 100000; i++) {
+        uint64_t b = gen();
+        double d;
+        memcpy(&d, &b, sizeof d);
+        x.push_back(d);
+    }
+    std::vector<double> s(x.size()), c(x.size());
+    sincos_nears(x.data(), s.data(), c.data(), (int)x.size());
+    int mismatches = 0;
+    for (size_t i = 0; i < x.size(); i++) {
+        double want_s, want_c;
+        sincos_near(x[i], &want_s, &want_c);
+        bool same = same_double(s[i], want_s) && same_double(c[i], want_c);
+        if (!same && mismatches++ < 5)
+            ADD_FAILURE() << "argument " << x[i] << ": " << s[i] << ", " << c[i] << " instead of "
+                          << want_s << ", " << want_c;
+    }
+    EXPECT_EQ(mismatches, 0);
+}
+
+TEST(FastTrig, NearBatchesOfAnyLengthAndOffset) {
+    std::vector<double> x;
+    for (int i = 0; i < 150; i++)
+        x.push_back(0.73 * i - 50);
+    x[41] = 5e9; // a library fallback among quick ones
+    x[42] = NAN;
+    for (int offset : {0, 1, 3})
+        for (int n : {0, 1, 2, 3, 4, 5, 7, 8, 63, 64, 65, 120, 147}) {
+            std::vector<double> s(n + 1, 42.0), c(n + 1, 42.0);
+            sincos_nears(x.data() + offset, s.data(), c.data(), n);
+            for (int i = 0; i < n; i++) {
+                double want_s, want_c;
+                sincos_near(x[offset + i], &want_s, &want_c);
+                EXPECT_TRUE(same_double(s[i], want_s)) << offset << " " << n << " " << i;
+                EXPECT_TRUE(same_double(c[i], want_c)) << offset << " " << n << " " << i;
+            }
+            // Nothing is written past the n-th entry.
+            EXPECT_EQ(s[n], 42.0);
+            EXPECT_EQ(c[n], 42.0);
+        }
+}
+
 TEST(FastTrig, RoundsAlikeOnlyAwayFromMidpoints) {
     // 1 + 2^-24 lies halfway between the floats 1 and 1 + 2^-23.
     double midpoint = 1 + ldexp(1.0, -24);
