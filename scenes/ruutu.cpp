@@ -87,23 +87,49 @@ static double ruutuplasmacell(float u, float v, float t) {
 static const double ruutusumerror = 1.0 / 8796093022208.0; // 2^-43
 
 void ruutuplasma(float t, float amplitude) {
+    // The sines come in batches of sincos_nears, the very doubles sin_near and cos_near give one
+    // at a time, so the bound above holds as it is. A batch gives both sine and cosine of each
+    // argument: a row's 60 sine arguments and 60 cosine arguments go in together, and half of
+    // what comes back is unused, which still costs far less than one scalar call each.
+    double arg[2 * RUUTU_SIDE], sines[2 * RUUTU_SIDE], cosines[2 * RUUTU_SIDE];
     // The two terms that depend on the column or on the row alone, once each a frame.
     double colsin[RUUTU_SIDE], rowcos[RUUTU_SIDE];
     for (int k = 0; k < RUUTU_SIDE; k++) {
         float w = k / 60.0f;
-        colsin[k] = sin_near(16 * w + 5 * t);
-        rowcos[k] = cos_near(11 * w + 6 * t);
+        arg[k] = 16 * w + 5 * t;
+        arg[RUUTU_SIDE + k] = 11 * w + 6 * t;
     }
+    sincos_nears(arg, sines, cosines, 2 * RUUTU_SIDE);
+    for (int k = 0; k < RUUTU_SIDE; k++) {
+        colsin[k] = sines[k];
+        rowcos[k] = cosines[RUUTU_SIDE + k];
+    }
+    // Then a row at a time: its arguments, one batch, the sums and their checks (a loop without
+    // branches, so it runs several cells a vector), the library for the rare cell the check
+    // turned down, and the twists.
+    double value[RUUTU_SIDE];
+    int alike[RUUTU_SIDE];
     for (int i = 0; i < RUUTU_SIDE; i++) {
         float u = i / 60.0f;
         for (int j = 0; j < RUUTU_SIDE; j++) {
             float v = j / 60.0f;
-            double value = colsin[j] + rowcos[i] + sin_near(5 * u + 11 * v + 2 * t) +
-                           cos_near(7 * u * v + 4 * t);
-            if (!rounds_alike(value, ruutusumerror))
-                value = ruutuplasmacell(u, v, t);
-            ruudukkorot[i * RUUTU_SIDE + j] = (float)value * amplitude;
+            arg[j] = 5 * u + 11 * v + 2 * t;
+            arg[RUUTU_SIDE + j] = 7 * u * v + 4 * t;
         }
+        sincos_nears(arg, sines, cosines, 2 * RUUTU_SIDE);
+        int odd = 0;
+        for (int j = 0; j < RUUTU_SIDE; j++) {
+            value[j] = colsin[j] + rowcos[i] + sines[j] + cosines[RUUTU_SIDE + j];
+            alike[j] = rounds_alike(value[j], ruutusumerror);
+            odd |= !alike[j];
+        }
+        if (odd) {
+            for (int j = 0; j < RUUTU_SIDE; j++)
+                if (!alike[j])
+                    value[j] = ruutuplasmacell(u, j / 60.0f, t);
+        }
+        for (int j = 0; j < RUUTU_SIDE; j++)
+            ruudukkorot[i * RUUTU_SIDE + j] = (float)value[j] * amplitude;
     }
 }
 
