@@ -68,24 +68,26 @@ float calcSaturate(float t, float a, float b, float k) {
 enum { SATURATES_A_PASS = 64 };
 
 void calcSaturates(const float* t, float a, float b, float k, float* out, int n) {
-    // Only the envelopes off the plateau need a sine: they are gathered, then taken together.
+    // Only the envelopes off the plateau need a sine: the first loop settles the rest without a
+    // branch (a vector at a time), the second gathers the slopes, and their sines go together.
     float x[SATURATES_A_PASS], s[SATURATES_A_PASS];
-    int at[SATURATES_A_PASS];
+    int slope[SATURATES_A_PASS], at[SATURATES_A_PASS];
     for (int base = 0; base < n; base += SATURATES_A_PASS) {
         int m = n - base < SATURATES_A_PASS ? n - base : SATURATES_A_PASS;
+        const float* tp = t + base;
+        for (int i = 0; i < m; i++) {
+            // The angle is worked out even outside (a, b), where it is not used.
+            x[i] = saturate_angle(tp[i], a, b);
+            bool inside = tp[i] > a && tp[i] < b;
+            bool plateau = saturate_plateau(x[i], k);
+            out[base + i] = inside && plateau ? 1.0f : 0.0f;
+            slope[i] = inside && !plateau;
+        }
         int slopes = 0;
         for (int i = 0; i < m; i++) {
-            float ti = t[base + i];
-            out[base + i] = 0.0f;
-            if (ti <= a || ti >= b)
-                continue;
-            float angle = saturate_angle(ti, a, b);
-            if (saturate_plateau(angle, k)) {
-                out[base + i] = 1.0f;
-            } else {
-                x[slopes] = angle;
-                at[slopes++] = base + i;
-            }
+            x[slopes] = x[i];
+            at[slopes] = base + i;
+            slopes += slope[i];
         }
         sincos_floats(x, s, nullptr, slopes);
         for (int j = 0; j < slopes; j++)

@@ -25,16 +25,17 @@ enum {
     PYORRE_SPIRALSTEPS = 401,
 };
 
-// One vortex point: it slides from outerRadius in to innerRadius along its arm.
-struct PyorreHiukkanen {
-    float armAngle; // radians
-    float outerRadius;
-    float innerRadius;
-    float startPhase; // 0..1
-    float lag;        // (i / PYORRE_PARTICLES) * 0.5: later points run further along
+// The vortex points, one array a field so that a frame's first pass runs a vector of points at a
+// time. Each point slides from its outer radius in to its inner one along its arm.
+struct PyorreHiukkaset {
+    float armAngle[PYORRE_PARTICLES]; // radians
+    float outerRadius[PYORRE_PARTICLES];
+    float innerRadius[PYORRE_PARTICLES];
+    float startPhase[PYORRE_PARTICLES]; // 0..1
+    float lag[PYORRE_PARTICLES]; // (i / PYORRE_PARTICLES) * 0.5: later points run further along
 };
 
-PyorreHiukkanen* pyorteet;
+static PyorreHiukkaset* pyorteet;
 Path* spiral1;
 Sync* pyorresync;
 // The vortex points and their colours, computed in the first pass and sent again as the white
@@ -80,7 +81,7 @@ static float dcos(float a) {
 }
 
 void pyorre_init() {
-    pyorteet = new PyorreHiukkanen[PYORRE_PARTICLES];
+    pyorteet = new PyorreHiukkaset;
     pyorrepisteet = new Vector[PYORRE_PARTICLES];
     pyorrevarit = new float[PYORRE_PARTICLES][4];
     pyorrekulmat = new PyorreKulmat;
@@ -101,14 +102,14 @@ void pyorre_init() {
     }
 
     setSeed(pyorreseed);
+    PyorreHiukkaset& p = *pyorteet;
     for (int i = 0; i < PYORRE_PARTICLES; i++) {
-        PyorreHiukkanen& p = pyorteet[i];
         randFloat(); // discarded: the layout uses every fifth number from the next one on
-        p.armAngle = pyorrearms[i % PYORRE_ARMS] + 0.55f * randFloat();
-        p.innerRadius = 0.05f + 0.15f * randFloat();
-        p.outerRadius = 4.0f + randFloat();
-        p.startPhase = randFloat();
-        p.lag = ((float)i / PYORRE_PARTICLES) * 0.5f;
+        p.armAngle[i] = pyorrearms[i % PYORRE_ARMS] + 0.55f * randFloat();
+        p.innerRadius[i] = 0.05f + 0.15f * randFloat();
+        p.outerRadius[i] = 4.0f + randFloat();
+        p.startPhase[i] = randFloat();
+        p.lag[i] = ((float)i / PYORRE_PARTICLES) * 0.5f;
     }
 
     for (int i = 0; i < PYORRE_JETPOINTS; i++) {
@@ -175,16 +176,16 @@ void pyorre(float pos) {
     // Three passes, so that the sines run a vector at a time: the angles, their sines and
     // cosines, then the points and colours.
     PyorreKulmat& q = *pyorrekulmat;
+    const PyorreHiukkaset& p = *pyorteet;
+    float travel = pos * 0.6f;
     for (int i = 0; i < n; i++) {
-        const PyorreHiukkanen& p = pyorteet[i];
-        float u = pos * 0.6f + p.lag + p.startPhase;
-        if (u > 1)
-            u = u - (float)(int)u;
-        float r = p.outerRadius * (1 - u) + p.innerRadius * u;
+        float u = travel + p.lag[i] + p.startPhase[i];
+        u = u > 1 ? u - (float)(int)u : u;
+        float r = p.outerRadius[i] * (1 - u) + p.innerRadius[i] * u;
         q.u[i] = u;
         q.r[i] = r;
         // The arms trail into spirals: the further out, the further behind.
-        q.a[i] = p.armAngle - r;
+        q.a[i] = p.armAngle[i] - r;
     }
     sincos_floats(q.a, q.sin, q.cos, n);
     calcSaturates(q.u, 0, 1, 5, q.envelope, n);
@@ -263,7 +264,7 @@ void pyorre(float pos) {
 void pyorre_free() {
     delete spiral1;
     delete pyorresync;
-    delete[] pyorteet;
+    delete pyorteet;
     delete[] pyorrepisteet;
     delete[] pyorrevarit;
     delete pyorrekulmat;
