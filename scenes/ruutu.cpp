@@ -146,32 +146,38 @@ static void ruutukamera(float pos, float s) {
     gluLookAt(eye.x, eye.y, eye.z, target.x, target.y, target.z, up.x, up.y, up.z);
 }
 
-static void ruutufield(float pos, float alpha) {
+// A stroke's tip: p times makeRotationFrom(0, 1, sb, cb, 0, 1), the twist about the vertical
+// axis, with the same products in the same order as that matrix and Vector * Matrix make them,
+// written out so that the stroke loop inlines them (the call cost more than its products).
+// The zeros and ones are (float)sin(0.0) and (float)cos(0.0) exactly.
+//
+// An untwisted stroke, sb = +-0 and cb = 1, gets the entries 1, +0, -sb / sb, 1, +0 / +0, sb, 1,
+// and each of the tip's coordinates comes out as p's own whichever sign sb has: a sum keeps a
+// zero's minus sign only when all its terms are -0, and every sum here has a term that is p's
+// coordinate, either non-zero or +0 (the field and its rise have no -0).
+static inline Vector ruututip(Vector p, float sb, float cb) {
+    const float sa = 0, ca = 1, sc = 0, cc = 1;
+    float m0 = cb * cc, m1 = cb * sc, m2 = -sb;
+    float m3 = sa * sb * cc - ca * sc, m4 = sa * sb * sc + ca * cc, m5 = sa * cb;
+    float m6 = ca * sb * cc + sa * sc, m7 = ca * sb * sc - sa * cc, m8 = ca * cb;
+    return Vector(m0 * p.x + m1 * p.y + m2 * p.z, m3 * p.x + m4 * p.y + m5 * p.z,
+                  m6 * p.x + m7 * p.y + m8 * p.z);
+}
+
+static void ruutufield(float pos, float alpha, bool upright) {
     Vector rise(0, 0.15f * pos, 0);
-    Matrix m;
-    // All the twists' sines in one batch first: the same floats as makeRotation's own. Before
-    // the plasma fades in every twist is a zero, whose sine is itself (sign and all) and whose
-    // cosine is 1 exactly; the batch would hand each of those back to the library.
+    // All the twists' sines in one batch first: the same floats as makeRotation's own. Upright
+    // strokes need none; the batch would hand each zero back to the library besides.
     static float twistsin[RUUTU_STROKES], twistcos[RUUTU_STROKES];
-    bool flat = true;
-    for (int n = 0; n < RUUTU_STROKES; n++)
-        flat &= ruudukkorot[n] == 0;
-    if (flat) {
-        for (int n = 0; n < RUUTU_STROKES; n++) {
-            twistsin[n] = ruudukkorot[n];
-            twistcos[n] = 1;
-        }
-    } else {
+    if (!upright)
         sincos_floats(ruudukkorot, twistsin, twistcos, RUUTU_STROKES);
-    }
-    const float sin0 = (float)sin(0.0), cos0 = (float)cos(0.0);
     glLineWidth(2.0f);
     glBegin(GL_LINES);
     for (int n = 0; n < RUUTU_STROKES; n++) {
         // Turning about the vertical axis through the field's centre swings the tips on circles.
-        m.makeRotationFrom(sin0, cos0, twistsin[n], twistcos[n], sin0, cos0);
         Vector foot = ruudukko[n];
-        Vector tip = (foot + rise) * m;
+        Vector tip =
+            upright ? ruututip(foot + rise, 0, 1) : ruututip(foot + rise, twistsin[n], twistcos[n]);
         glColor4f(oranssi.x, oranssi.y, oranssi.z, alpha);
         glVertex3fv(&foot.x);
         glColor4f(sininen.x, sininen.y, sininen.z, alpha);
@@ -236,8 +242,18 @@ void ruutu(float pos) {
     glEnable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
 
-    ruutuplasma(2 * pos, 0.2f * (float)sin(calcSaturate(pos, 0.245f, 1, 6) * 3.141592f * 0.5f));
-    ruutufield(pos, env * 0.7f * calcPosFloat(pos, 0.047f, 0.11f));
+    // Until the plasma fades in its amplitude is zero, and so is every twist: the plasma's 7200
+    // sines would only pick each zero's sign, which leaves the strokes' tips as they are (see
+    // ruututip). The twists are plain zeros then.
+    float amplitude = 0.2f * (float)sin(calcSaturate(pos, 0.245f, 1, 6) * 3.141592f * 0.5f);
+    bool upright = amplitude == 0;
+    if (upright) {
+        for (int n = 0; n < RUUTU_STROKES; n++)
+            ruudukkorot[n] = 0;
+    } else {
+        ruutuplasma(2 * pos, amplitude);
+    }
+    ruutufield(pos, env * 0.7f * calcPosFloat(pos, 0.047f, 0.11f), upright);
     ruutusquares(pos, env);
     // The first molecule turns the depth test on, so the later ones test against it; the field
     // and the squares above neither test nor write depth.

@@ -111,6 +111,24 @@ TEST_F(Ruutu, StrokesStandStraightBeforeTheTwistStarts) {
     }
 }
 
+TEST_F(Ruutu, UntwistedTipsAreTheRaisedFeetBitForBit) {
+    // Every stroke, the centre row and column (where a coordinate is zero) included, compared as
+    // bits: a twist of zero, of either sign, leaves the tip exactly where the rise puts it.
+    for (float pos : {0.0f, 0.1f, 0.2f, 0.244f}) {
+        draw(pos);
+        const GlBatch* f = field();
+        ASSERT_NE(f, nullptr);
+        int wrong = 0;
+        for (int i = 0; i < RUUTU_STROKES; i++) {
+            Vector foot = vertex(*f, 2 * i), tip = vertex(*f, 2 * i + 1);
+            Vector want = foot + Vector(0, 0.15f * pos, 0);
+            if (memcmp(&tip, &want, sizeof tip) != 0 && wrong++ < 3)
+                ADD_FAILURE() << "pos " << pos << " stroke " << i;
+        }
+        EXPECT_EQ(wrong, 0) << pos;
+    }
+}
+
 TEST_F(Ruutu, NothingIsVisibleAtTheStart) {
     draw(0);
     const GlBatch* f = field();
