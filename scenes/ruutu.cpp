@@ -200,18 +200,41 @@ static void ruutusquares(float pos, float env) {
 }
 
 static void ruutumolecules(float pos, float env) {
+    // First the molecules on their way, then their envelopes and swirl sines in batches (the
+    // same floats as one calcSaturate, cos or sin at a time), then the drawing, in item order.
+    static int on[RUUTU_ITEMS];
+    static float progress[RUUTU_ITEMS], squared[RUUTU_ITEMS], swirl[RUUTU_ITEMS];
+    static float climb[RUUTU_ITEMS], fade[RUUTU_ITEMS], swirlsin[RUUTU_ITEMS],
+        swirlcos[RUUTU_ITEMS];
+    int count = 0;
     for (int k = 0; k < RUUTU_ITEMS; k++) {
-        RuutuItem& it = ruutuitems[k];
+        const RuutuItem& it = ruutuitems[k];
+        // Not started or already over: calcPosFloat would say 0 or 1 without dividing.
+        if (pos <= it.startTime || pos >= it.endTime)
+            continue;
         float p = calcPosFloat(pos, it.startTime, it.endTime);
         if (p < 0.001f || p > 0.999f)
             continue;
+        on[count] = k;
+        progress[count] = p;
+        squared[count] = p * p;
+        swirl[count] = it.swirl0 * (1 - p) + it.swirl1 * p;
+        count++;
+    }
+    calcSaturates(progress, 0, 2, 0.5f, climb, count);
+    calcSaturates(squared, 0, 1, 0.7f, fade, count);
+    sincos_floats(swirl, swirlsin, swirlcos, count);
+
+    for (int n = 0; n < count; n++) {
+        int k = on[n];
+        const RuutuItem& it = ruutuitems[k];
+        float p = progress[n];
         // An ease-out climb plus a sideways offset that turns and widens on the way up.
-        float c = calcSaturate(p, 0, 2, 0.5f) * 2;
+        float c = climb[n] * 2;
         Vector place = lerpVector(it.from, it.to, c);
-        float a = it.swirl0 * (1 - p) + it.swirl1 * p;
         float rho = it.radius0 * (1 - p) + it.radius1 * p;
-        place = place + Vector((float)cos(a), 0, (float)sin(a)) * rho;
-        float fade = calcSaturate(p * p, 0, 1, 0.7f);
+        place = place + Vector(swirlcos[n], 0, swirlsin[n]) * rho;
+        float alpha = env * fade[n];
 
         glPushMatrix();
         glScalef(0.03f, 0.03f, 0.03f);
@@ -219,13 +242,13 @@ static void ruutumolecules(float pos, float env) {
         glRotatef(it.spin1 * p + it.spin0 * (1 - p), it.axis.x, it.axis.y, it.axis.z);
         switch (k % 3) {
         case 0:
-            fluoxetine(env * fade, p);
+            fluoxetine(alpha, p);
             break;
         case 1:
-            fluvoxamine(env * fade, p);
+            fluvoxamine(alpha, p);
             break;
         default:
-            citalopram(env * fade, p);
+            citalopram(alpha, p);
             break;
         }
         glPopMatrix();
