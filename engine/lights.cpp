@@ -72,6 +72,12 @@ void lightquad2(Vector centre, Vector rot, float halfWidth, float halfHeight, Ve
                 float fillAlpha, float outlineAlpha, float coreAlpha) {
     Matrix turn;
     turn.makeRotation(rot.x, rot.y, rot.z);
+    lightquad2_turned(centre, turn, halfWidth, halfHeight, colour, fillAlpha, outlineAlpha,
+                      coreAlpha);
+}
+
+void lightquad2_turned(Vector centre, const Matrix& turn, float halfWidth, float halfHeight,
+                       Vector colour, float fillAlpha, float outlineAlpha, float coreAlpha) {
     Vector corner[4];
     quad_corners(centre, turn, halfWidth, halfHeight, corner);
     quad_fill(corner, colour, fillAlpha);

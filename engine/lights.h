@@ -30,5 +30,9 @@ void lightquad_turned(Vector centre, const Matrix& turn, float halfWidth, float 
 // core outline.
 void lightquad2(Vector centre, Vector rot, float halfWidth, float halfHeight, Vector colour,
                 float fillAlpha, float outlineAlpha, float coreAlpha);
+// lightquad2 with its turn given as the matrix makeRotation(rot.x, rot.y, rot.z) builds, for
+// callers that make many turns at once with makeRotations.
+void lightquad2_turned(Vector centre, const Matrix& turn, float halfWidth, float halfHeight,
+                       Vector colour, float fillAlpha, float outlineAlpha, float coreAlpha);
 
 #endif

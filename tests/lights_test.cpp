@@ -193,3 +193,33 @@ TEST_F(Lights, Quad2WithZeroAlphasStillChangesStateButNeverEnablesBlending) {
     EXPECT_EQ(gl_recorder_count("glEnable"), 0);
     EXPECT_EQ(gl_recorder_count("glBindTexture"), 0);
 }
+
+TEST_F(Lights, Quad2TurnedByTheMatrixDrawsWhatQuad2Draws) {
+    const Vector rots[] = {Vector(0.3f, -1.2f, 2.5f), Vector(5.9f, 0.01f, -3.7f),
+                           Vector(1.570796f, 0, 0)};
+    for (const Vector& rot : rots) {
+        gl_recorder_reset();
+        Vector centre(0.5f, -0.25f, 1.75f), colour(0.9f, 0.3f, 0.1f);
+        lightquad2(centre, rot, 0.03f, 0.05f, colour, 0.2f, 0.4f, 0.7f);
+        Matrix turn;
+        turn.makeRotation(rot.x, rot.y, rot.z);
+        lightquad2_turned(centre, turn, 0.03f, 0.05f, colour, 0.2f, 0.4f, 0.7f);
+        ASSERT_EQ(gl_recorder()->batches.size(), 6u);
+        for (size_t k = 0; k < 3; k++) {
+            const GlBatch& a = batch(k);
+            const GlBatch& b = batch(k + 3);
+            EXPECT_EQ(a.prim, b.prim);
+            expect_same_vertices(a, b);
+            ASSERT_EQ(a.c.size(), b.c.size());
+            for (size_t j = 0; j < a.c.size(); j++)
+                EXPECT_EQ(a.c[j], b.c[j]);
+            EXPECT_EQ(a.state.line_width, b.state.line_width);
+            EXPECT_EQ(a.state.depth_mask, b.state.depth_mask);
+            expect_blend(b.state, a.state.blend_src, a.state.blend_dst);
+        }
+        // A turned rectangle still spans its own size: the first edge is 2 * halfWidth long.
+        const GlBatch& fill = batch(3);
+        Vector e(fill.v[3] - fill.v[0], fill.v[4] - fill.v[1], fill.v[5] - fill.v[2]);
+        EXPECT_NEAR(e.length(), 0.06f, 1e-6f);
+    }
+}
