@@ -5,6 +5,7 @@
 #include "engine/curves.h"
 #include "engine/gl.h"
 #include "engine/lights.h"
+#include "engine/matrix.h"
 #include "engine/position.h"
 #include "engine/random.h"
 #include "engine/textimages.h"
@@ -15,6 +16,13 @@
 
 int alkupalacount = 500;
 AlkuPala* alkupalaset;
+
+// The chip loop's per-frame working values, one entry a chip, allocated with the chips so that
+// a frame allocates nothing.
+static float* alkucycle;    // how far through its flight the chip is, 0..1
+static float* alkuenvelope; // calcSaturate(cycle, 0, 1, 3): its fade in and out
+static Vector* alkuspin;    // its Euler angles at that point of the flight
+static Matrix* alkuturn;    // makeRotation of those angles
 
 // The generator is reseeded so the chips are the same on every run; the first 240 numbers of
 // this seed are skipped because the layout was chosen from the ones after them.
@@ -30,6 +38,10 @@ static const int alkuswitchpower = 40;
 
 void alku_init() {
     alkupalaset = new AlkuPala[alkupalacount];
+    alkucycle = new float[alkupalacount];
+    alkuenvelope = new float[alkupalacount];
+    alkuspin = new Vector[alkupalacount];
+    alkuturn = new Matrix[alkupalacount];
     setSeed(alkuseed);
     for (int i = 0; i < alkuskipped; i++)
         randFloat();
@@ -113,15 +125,28 @@ void alku(float pos) {
         return;
     // The small molecules are whole until pos 0.6 and dissolve by 0.8.
     float build = 1 - calcPosFloat(pos, 0.6f, 0.8f);
+    // A chip's envelope sine and its three turn sines cost more than everything else it does, so
+    // they are taken for the whole frame in two batched calls between a pass that finds where
+    // every chip is in its flight and the pass that draws the chips in order. The molecules
+    // among the chips get a matrix they do not use: skipping them would cost more than it saves.
     for (int i = 0; i < alkupalacount; i++) {
-        AlkuPala& c = alkupalaset[i];
+        const AlkuPala& c = alkupalaset[i];
         float u = c.speed * pos + c.phase;
         float t = u - (float)(int)u;
-        float w = g * calcSaturate(t, 0, 1, 3) * m * calcPosFloat(t, 0, 1);
+        alkucycle[i] = t;
+        alkuspin[i] = lerpVector(c.spin0, c.spin1, t);
+    }
+    calcSaturates(alkucycle, 0, 1, 3, alkuenvelope, alkupalacount);
+    makeRotations(alkuspin, alkuturn, alkupalacount);
+    for (int i = 0; i < alkupalacount; i++) {
+        const AlkuPala& c = alkupalaset[i];
+        float t = alkucycle[i];
+        float w = g * alkuenvelope[i] * m * calcPosFloat(t, 0, 1);
         Vector p = lerpVector(c.from, c.to, t);
-        Vector q = lerpVector(c.spin0, c.spin1, t);
+        const Vector& q = alkuspin[i];
         if (i % alkumolecule != 0) {
-            lightquad2(p, q, alkuchiphalf, alkuchiphalf, c.colour, 0.5f * w, 0.8f * w, w);
+            lightquad2_turned(p, alkuturn[i], alkuchiphalf, alkuchiphalf, c.colour, 0.5f * w,
+                              0.8f * w, w);
         } else {
             glPushMatrix();
             glTranslatef(p.x, p.y, p.z);
@@ -138,4 +163,8 @@ void alku(float pos) {
 
 void alku_free() {
     delete[] alkupalaset;
+    delete[] alkucycle;
+    delete[] alkuenvelope;
+    delete[] alkuspin;
+    delete[] alkuturn;
 }
