@@ -6,6 +6,7 @@
 #include "engine/curves.h"
 #include "engine/gl.h"
 #include "engine/lights.h"
+#include "engine/matrix.h"
 #include "engine/path.h"
 #include "engine/position.h"
 #include "engine/random.h"
@@ -19,6 +20,15 @@ Path* kaupunkikameratarget;
 Talo* talot;
 Polku** polut;
 AlkuPala* kaupunkipalaset;
+// The chip loop's working values a frame, one entry a chip, allocated with the chips so that a
+// frame allocates nothing.
+struct KaupunkiLento {
+    float cycle[KAUPUNKI_PALASET];    // how far through its flight the chip is, 0..1
+    float envelope[KAUPUNKI_PALASET]; // calcSaturate(cycle, 0, 1, 3)
+    Vector spin[KAUPUNKI_PALASET];    // its Euler angles at that point of the flight
+    Matrix turn[KAUPUNKI_PALASET];    // makeRotation of those angles
+};
+static KaupunkiLento* kaupunkilento;
 
 static const float kaupunkipi = 3.141592f;
 static const int kaupunkiseed = 16091;
@@ -102,6 +112,7 @@ void kaupunki_init() {
     }
 
     kaupunkipalaset = new AlkuPala[KAUPUNKI_PALASET];
+    kaupunkilento = new KaupunkiLento;
     for (int i = 0; i < KAUPUNKI_PALASET; i++) {
         AlkuPala& c = kaupunkipalaset[i];
         float a = 2 * randFloat() * kaupunkipi;
@@ -143,13 +154,24 @@ void kaupunki(float pos) {
     if (!(m > 0))
         return;
     const Vector colours[4] = {sininen, violetti, oranssi, punainen};
+    // The envelope's sine and the turn's three cost more than the rest of a chip, so they are
+    // taken for every chip at once, between a pass that places the chips in their flights and
+    // the pass that draws them in order. The molecules get a matrix they do not use.
+    KaupunkiLento& l = *kaupunkilento;
     for (int u = 0; u < KAUPUNKI_PALASET; u++) {
-        AlkuPala& c = kaupunkipalaset[u];
+        const AlkuPala& c = kaupunkipalaset[u];
         float cycle = c.speed * pos + c.phase;
-        float f = cycle - (float)(int)cycle;
-        float a = m * calcSaturate(f, 0, 1, 3) * sat * calcPosFloat(f, 0, 1);
+        l.cycle[u] = cycle - (float)(int)cycle;
+        l.spin[u] = lerpVector(c.spin0, c.spin1, l.cycle[u]);
+    }
+    calcSaturates(l.cycle, 0, 1, 3, l.envelope, KAUPUNKI_PALASET);
+    makeRotations(l.spin, l.turn, KAUPUNKI_PALASET);
+    for (int u = 0; u < KAUPUNKI_PALASET; u++) {
+        const AlkuPala& c = kaupunkipalaset[u];
+        float f = l.cycle[u];
+        float a = m * l.envelope[u] * sat * calcPosFloat(f, 0, 1);
         Vector p = lerpVector(c.from, c.to, f);
-        Vector r = lerpVector(c.spin0, c.spin1, f);
+        const Vector& r = l.spin[u];
         if (u % palamolecule == 0) {
             glPushMatrix();
             glTranslatef(p.x, p.y, p.z);
@@ -160,7 +182,8 @@ void kaupunki(float pos) {
             serotonin(a, 1.0f);
             glPopMatrix();
         } else {
-            lightquad2(p, r, palahalf, palahalf, colours[u % 4], a * 0.5f, a * 0.8f, a);
+            lightquad2_turned(p, l.turn[u], palahalf, palahalf, colours[u % 4], a * 0.5f, a * 0.8f,
+                              a);
         }
     }
 }
@@ -179,4 +202,6 @@ void kaupunki_free() {
     }
     delete[] kaupunkipalaset;
     kaupunkipalaset = nullptr;
+    delete kaupunkilento;
+    kaupunkilento = nullptr;
 }
