@@ -21,6 +21,9 @@ Vector* ruudukko;
 float* ruudukkorot;
 RuutuItem* ruutuitems;
 Sync* ruutusync;
+// The frame squares lie flat, a quarter turn about x: the matrix lightquad would build for them
+// every frame, built once.
+static Matrix ruutuflat;
 
 // Cue rows per pattern order; a row list ends at -1.
 static const int ruutucues[][9] = {
@@ -64,6 +67,8 @@ void ruutu_init() {
         it.radius0 = randFloat();
         it.radius1 = randFloat() * 5;
     }
+
+    ruutuflat.makeRotation(1.570796f, 0, 0);
 
     ruutusync = new Sync(ruutucuecount);
     for (const int* cue : ruutucues)
@@ -187,16 +192,16 @@ static void ruutufield(float pos, float alpha, bool upright) {
 }
 
 static void ruutusquares(float pos, float env) {
-    const Vector flat(1.570796f, 0, 0);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     float g = calcPosFloat(pos, 0, 0.03f);
     float k = (float)pow(sin((1 - g) * 0.5f * 3.141592f), 16);
     float y0 = -(0.5f * k + 0.1f);
     glLineWidth(3.0f);
-    lightquad(Vector(0, y0, 0), flat, 1.25f, 1.25f, oranssi, env * 0.05f, env * 0.45f);
-    lightquad(Vector(0, y0 - 0.1f * g, 0), flat, 1.075f, 1.075f, oranssi, env * 0.05f, env * 0.45f);
-    lightquad(Vector(0, y0 - 0.15f * g, 0), flat, 0.90000004f, 0.90000004f, oranssi, env * 0.02f,
-              env * 0.45f);
+    lightquad_turned(Vector(0, y0, 0), ruutuflat, 1.25f, 1.25f, oranssi, env * 0.05f, env * 0.45f);
+    lightquad_turned(Vector(0, y0 - 0.1f * g, 0), ruutuflat, 1.075f, 1.075f, oranssi, env * 0.05f,
+                     env * 0.45f);
+    lightquad_turned(Vector(0, y0 - 0.15f * g, 0), ruutuflat, 0.90000004f, 0.90000004f, oranssi,
+                     env * 0.02f, env * 0.45f);
 }
 
 static void ruutumolecules(float pos, float env) {
