@@ -31,6 +31,9 @@ class Path {
     // last point exactly; below 0 the first segment is extrapolated. One point gives that point
     // for every t; an empty path gives (0, 0, 0).
     Vector getValue(float t);
+    // out[i] = getValue(t[i]) for i < n, the same floats, leaving the cursor where the last of
+    // those calls would. The index is checked once for the whole run instead of per point.
+    void getValues(const float* t, Vector* out, int n);
     // Debugging aid: a white line strip through the path in steps of 0.005, texturing off;
     // the enable and current attribute groups are restored afterwards.
     void draw();

@@ -1,11 +1,13 @@
 // The batch forms of the curve tools against their one-at-a-time originals, bit for bit: the
 // scenes swap one for the other, and their frames must not change by a single bit.
 #include "engine/curves.h"
+#include "engine/path.h"
 #include "engine/position.h"
 
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
@@ -115,6 +117,77 @@ TEST(LineTables, PositionsFromTheTableWriteOnlyTheirLines) {
         EXPECT_FALSE(ends[k] == marker) << k;
     EXPECT_TRUE(ends[140] == marker);
     EXPECT_TRUE(ends[141] == marker);
+}
+
+// A path of n points wandering in all three coordinates.
+void fill_path(Path* p, int n) {
+    for (int k = 0; k < n; k++)
+        p->addpoint(Vector(0.37f * (float)(k * k) - 3, 1.5f * (float)(k % 3), 7 - 0.9f * (float)k));
+}
+
+// Parameters across, before and beyond the path, on the segment joins, and the odd ones.
+std::vector<float> path_parameters() {
+    std::vector<float> t;
+    unsigned seed = 99;
+    for (int k = 0; k < 300; k++) {
+        seed = seed * 1103515245u + 12345u;
+        t.push_back((float)((seed >> 8) & 0xffff) / 65536.0f * 1.6f - 0.3f);
+    }
+    for (float j : {0.0f, 0.2f, 0.25f, 1.0f / 3, 0.5f, 0.6f, 2.0f / 3, 0.75f, 0.8f, 1.0f})
+        t.push_back(j);
+    for (float odd : {-1e12f, 1e12f, -INFINITY, INFINITY, NAN, -0.0f, 1.0000001f, 0.9999999f})
+        t.push_back(odd);
+    return t;
+}
+
+TEST(PathBatches, ValuesAndCursorAsOneByOne) {
+    // From one point to past the longest path the batch tables (which goes point by point).
+    for (int n : {1, 2, 3, 4, 6, 16, 17, 40}) {
+        Path batch, one;
+        fill_path(&batch, n);
+        fill_path(&one, n);
+        std::vector<float> t = path_parameters();
+        // More than one run of the batch, and not a whole number of them.
+        std::vector<Vector> got(t.size());
+        batch.getValues(t.data(), got.data(), (int)t.size());
+        for (size_t k = 0; k < t.size(); k++) {
+            Vector want = one.getValue(t[k]);
+            ASSERT_TRUE(same_bits(got[k], want)) << n << " points, t " << t[k];
+        }
+        EXPECT_EQ(batch.points->getCurrentNodeNumber(), one.points->getCurrentNodeNumber()) << n;
+        // The cursor as the last single call leaves it, also for runs ending elsewhere.
+        for (int m : {1, 63, 64, 65}) {
+            batch.getValues(t.data() + 5, got.data(), m);
+            one.getValue(t[5 + m - 1]);
+            EXPECT_EQ(batch.points->getCurrentNodeNumber(), one.points->getCurrentNodeNumber())
+                << n << " points, run " << m;
+        }
+    }
+}
+
+TEST(PathBatches, AChangedListIsWalked) {
+    // Removing the last point leaves the index stale; the batch must follow the list.
+    Path batch, one;
+    fill_path(&batch, 6);
+    fill_path(&one, 6);
+    for (Path* p : {&batch, &one})
+        p->points->removeLast();
+    std::vector<float> t = path_parameters();
+    std::vector<Vector> got(t.size());
+    batch.getValues(t.data(), got.data(), (int)t.size());
+    for (size_t k = 0; k < t.size(); k++)
+        ASSERT_TRUE(same_bits(got[k], one.getValue(t[k]))) << "t " << t[k];
+    // Nothing to do for an empty run.
+    batch.getValues(t.data(), got.data(), 0);
+}
+
+TEST(PathBatches, AnEmptyPathGivesZeros) {
+    Path p;
+    float t[3] = {0, 0.5f, 1};
+    Vector got[3] = {Vector(1, 1, 1), Vector(1, 1, 1), Vector(1, 1, 1)};
+    p.getValues(t, got, 3);
+    for (const Vector& v : got)
+        EXPECT_TRUE(v == Vector(0, 0, 0));
 }
 
 } // namespace
