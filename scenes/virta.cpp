@@ -38,6 +38,9 @@ static float virtat[VIRTA_PARTICLES], virtasat[VIRTA_PARTICLES];
 static float virtawobblearg[VIRTA_PARTICLES], virtawobblesin[VIRTA_PARTICLES];
 static Vector virtarot[VIRTA_PARTICLES];
 static Matrix virtaturn[VIRTA_PARTICLES];
+// The three streams' axes at every particle's parameter, taken a stream at a time so that each
+// path is checked once a frame rather than at every point.
+static Vector virtaaxes[3][VIRTA_PARTICLES];
 // The three stream points of every particle, shared by the coloured and the white pass.
 static Vector virtapts[3 * VIRTA_PARTICLES];
 
@@ -91,8 +94,18 @@ static float fcos(float a) {
     return (float)cos((double)a);
 }
 
+// Where hair n stands: on a 1.2 x 1.2 grid round (0.13, -0.2, -6). It never moves, so it is
+// worked out once here; the frame only writes the tips.
+static Vector virtafoot(int n) {
+    int i = n / VIRTA_SIDE, j = n % VIRTA_SIDE;
+    Vector cell((float)(j - 35) / 70.0f * 1.2f, 0, (float)(i - 35) / 70.0f * 1.2f);
+    return Vector(0.13f, -0.2f, -6) + cell;
+}
+
 void virta_init() {
     virtalines = new Vector[2 * VIRTA_HAIRS];
+    for (int n = 0; n < VIRTA_HAIRS; n++)
+        virtalines[2 * n] = virtafoot(n);
     virtaheights = new float[VIRTA_HAIRS];
     virtaangles = new float[VIRTA_HAIRS];
     virtapath = new Path();
@@ -282,11 +295,10 @@ static Vector virtasphere(float r, float a, float b) {
     return Vector(r * sx, r * sy, r * (float)ca);
 }
 
-// A particle's three stream points this frame.
-static void virtapoints(VirtaLine& l, const Vector* drift, Vector* p) {
-    p[0] = l.offset + virtapath->getValue(l.t) + drift[0];
-    p[1] = l.offset + virtapath2->getValue(l.t) + drift[1];
-    p[2] = l.offset + virtapath3->getValue(l.t) + drift[2];
+// Particle i's three stream points this frame, from its axis points.
+static void virtapoints(const VirtaLine& l, int i, const Vector* drift, Vector* p) {
+    for (int s = 0; s < 3; s++)
+        p[s] = l.offset + virtaaxes[s][i] + drift[s];
 }
 
 // The particle's segment on each enabled stream, in colour (colours non-null) or in the colour
@@ -344,16 +356,10 @@ void virta(float pos) {
     for (int n = 0; n < VIRTA_HAIRS; n++)
         virtahairangle[n] = 2 * virtaangles[n] * virtapi;
     sincos_floats(virtahairangle, virtahairsin, virtahaircos, VIRTA_HAIRS);
-    for (int i = 0; i < VIRTA_SIDE; i++)
-        for (int j = 0; j < VIRTA_SIDE; j++) {
-            int n = i * VIRTA_SIDE + j;
-            Vector cell((float)(j - 35) / 70.0f * 1.2f, 0, (float)(i - 35) / 70.0f * 1.2f);
-            Vector foot = Vector(0.13f, -0.2f, -6) + cell;
-            Vector tip = foot + Vector(virtahairsin[n] * 0.03f, virtaheights[n] * 0.05f,
-                                       virtahaircos[n] * 0.03f);
-            virtalines[2 * n] = foot;
-            virtalines[2 * n + 1] = tip;
-        }
+    for (int n = 0; n < VIRTA_HAIRS; n++)
+        virtalines[2 * n + 1] =
+            virtalines[2 * n] +
+            Vector(virtahairsin[n] * 0.03f, virtaheights[n] * 0.05f, virtahaircos[n] * 0.03f);
 
     float b = calcPosFloat(pos, 0.2f, 0.22f);
     glDisable(GL_DEPTH_TEST);
@@ -395,9 +401,12 @@ void virta(float pos) {
         Vector(fsin(pos * 15 + 0.4f), fsin(pos * 19 + 2), fcos(pos * 16 + 3)) * 0.25f,
         Vector(fsin(pos * 11 + 2), fcos(pos * 7 + 5), fsin(pos * 15 + 1)) * 0.25f};
     const Vector colours[3] = {oranssi, violetti, sininen};
+    virtapath->getValues(virtat, virtaaxes[0], VIRTA_PARTICLES);
+    virtapath2->getValues(virtat, virtaaxes[1], VIRTA_PARTICLES);
+    virtapath3->getValues(virtat, virtaaxes[2], VIRTA_PARTICLES);
     glBegin(GL_LINES);
     for (int i = 0; i < VIRTA_PARTICLES; i++) {
-        virtapoints(lines[i], drift, virtapts + 3 * i);
+        virtapoints(lines[i], i, drift, virtapts + 3 * i);
         virtasegments(lines[i], virtapts + 3 * i, vaihto, colours, sat * 0.9f * lines[i].alpha);
     }
     glEnd();
