@@ -8,6 +8,12 @@
 
 // a * (1 - t) + b * t; t is not clamped, so t outside 0..1 extrapolates.
 Vector lerpVector(const Vector& a, const Vector& b, float t);
+// lerpVector written out where it is used, for loops over hundreds of points a frame where the
+// call costs more than its six products: the same operations in the same order, so the same
+// floats.
+inline Vector lerpVectorInline(const Vector& a, const Vector& b, float t) {
+    return a * (1.0f - t) + b * t;
+}
 
 // The uniform Catmull-Rom spline through p1 (t = 0) and p2 (t = 1), p0 and p3 shaping it.
 float catmullromValue(float t, float p0, float p1, float p2, float p3);

@@ -271,6 +271,19 @@ TEST(Lines, BatchGivesTheSameBitsAsOneByOne) {
     }
 }
 
+TEST(Curves, InlineLerpGivesTheSameBitsAsLerpVector) {
+    // Ends of mixed sign and size, and t inside, at and beyond 0..1, where the two roundings of
+    // each coordinate would show any change of operation or order.
+    const Vector ends[] = {Vector(0.3f, -1.7f, 6.2831845f), Vector(-2.0f, 0.1f, 1e-3f),
+                           Vector(1e5f, -3.3e-4f, 0.0f), Vector(-0.0f, 7.75f, -12.5f)};
+    for (const Vector& a : ends)
+        for (const Vector& b : ends)
+            for (int k = -20; k <= 1020; k++) {
+                float t = (float)k * 0.000977f;
+                ASSERT_TRUE(same_bits(lerpVectorInline(a, b, t), lerpVector(a, b, t))) << "t " << t;
+            }
+}
+
 TEST(Lines, BatchWritesOnlyTheEndsOfItsLines) {
     Line lines[3];
     fill_lines(lines, 3);
