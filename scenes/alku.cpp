@@ -134,15 +134,17 @@ void alku(float pos) {
         float u = c.speed * pos + c.phase;
         float t = u - (float)(int)u;
         alkucycle[i] = t;
-        alkuspin[i] = lerpVector(c.spin0, c.spin1, t);
+        alkuspin[i] = lerpVectorInline(c.spin0, c.spin1, t);
     }
     calcSaturates(alkucycle, 0, 1, 3, alkuenvelope, alkupalacount);
     makeRotations(alkuspin, alkuturn, alkupalacount);
     for (int i = 0; i < alkupalacount; i++) {
         const AlkuPala& c = alkupalaset[i];
         float t = alkucycle[i];
-        float w = g * alkuenvelope[i] * m * calcPosFloat(t, 0, 1);
-        Vector p = lerpVector(c.from, c.to, t);
+        // The chip brightens along its flight: the ramp calcPosFloat(t, 0, 1) is t itself, as a
+        // cycle lies in 0..1 (0 < pos < 1 here, so 0 <= t < 1) and (t - 0) / (1 - 0) is exact.
+        float w = g * alkuenvelope[i] * m * t;
+        Vector p = lerpVectorInline(c.from, c.to, t);
         const Vector& q = alkuspin[i];
         if (i % alkumolecule != 0) {
             lightquad2_turned(p, alkuturn[i], alkuchiphalf, alkuchiphalf, c.colour, 0.5f * w,
