@@ -51,7 +51,7 @@ static float saturate_angle(float t, float a, float b) {
 // Whether the envelope at angle x is on its plateau, where no sine is needed to know it is 1.
 static bool saturate_plateau(float x, float k) {
     float m = x < 3.141592f - x ? x : 3.141592f - x;
-    return k > 0 && k * (m - SATURATE_PI_SHORT) > SATURATE_SURE;
+    return (k > 0) & (k * (m - SATURATE_PI_SHORT) > SATURATE_SURE);
 }
 
 float calcSaturate(float t, float a, float b, float k) {
@@ -76,12 +76,13 @@ void calcSaturates(const float* t, float a, float b, float k, float* out, int n)
         int m = n - base < SATURATES_A_PASS ? n - base : SATURATES_A_PASS;
         const float* tp = t + base;
         for (int i = 0; i < m; i++) {
-            // The angle is worked out even outside (a, b), where it is not used.
+            // The angle is worked out even outside (a, b), where it is not used; & and not &&
+            // keeps the loop free of branches.
             x[i] = saturate_angle(tp[i], a, b);
-            bool inside = tp[i] > a && tp[i] < b;
-            bool plateau = saturate_plateau(x[i], k);
-            out[base + i] = inside && plateau ? 1.0f : 0.0f;
-            slope[i] = inside && !plateau;
+            int inside = (tp[i] > a) & (tp[i] < b);
+            int plateau = saturate_plateau(x[i], k);
+            out[base + i] = inside & plateau ? 1.0f : 0.0f;
+            slope[i] = inside & !plateau;
         }
         int slopes = 0;
         for (int i = 0; i < m; i++) {
