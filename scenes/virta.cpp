@@ -41,8 +41,12 @@ static Matrix virtaturn[VIRTA_PARTICLES];
 // The three streams' axes at every particle's parameter, taken a stream at a time so that each
 // path is checked once a frame rather than at every point.
 static Vector virtaaxes[3][VIRTA_PARTICLES];
-// The three stream points of every particle, shared by the coloured and the white pass.
+// The three stream points of every particle, where its molecules sit, and both ends of its
+// segment on each stream (stream s at 2s and 2s + 1 of its six), shared by the coloured and the
+// white pass. They are worked out in one pass before either, so that the loops around the GL
+// calls only hand over pointers.
 static Vector virtapts[3 * VIRTA_PARTICLES];
+static Vector virtaends[6 * VIRTA_PARTICLES];
 
 static const float virtapi = 3.141592f;
 static const int virtaseed = 1091059;
@@ -226,37 +230,52 @@ void virtaplasma2(float* field, float time) {
 
 // The strands of the web, dark at both ends (first pass) or with white pulses running along
 // them (second pass, reading back what the first wrote). Every strand has VIRTA_STRANDPOINTS
-// points, and a point's envelope and pulse depend on its place along the strand alone, so they
-// are worked out once a pass for the VIRTA_STRANDPOINTS places.
+// points, and a point's envelope, pulse and so its whole colour depend on its place along the
+// strand alone, so they are worked out once a pass for the VIRTA_STRANDPOINTS places.
 static void virtastrands(float pos, float sat, float nf, float sv, bool light) {
-    float envelope[VIRTA_STRANDPOINTS], pulse[VIRTA_STRANDPOINTS];
+    float weight[VIRTA_STRANDPOINTS], pulse[VIRTA_STRANDPOINTS], alpha[VIRTA_STRANDPOINTS];
     for (int m = 0; m < VIRTA_STRANDPOINTS; m++) {
         float s = (float)m / (float)VIRTA_STRANDPOINTS;
-        if (!light)
-            envelope[m] = calcSaturate(s, 0, 1, 1);
-        else
+        if (!light) {
+            weight[m] = sat * (1 - calcSaturate(s, 0, 1, 1));
+            alpha[m] = weight[m] * 0.2f * nf;
+        } else {
             pulse[m] = 0.5f + 0.5f * fsin(s * 26 + pos * 147);
+        }
     }
     int e = 0;
     for (int i = 0; i < vneuroncount; i++) {
         const VirtaNeuron& n = vneurons[i];
         for (int k = 0; k < n.linkcount; k++) {
             int count = n.linkpointcounts[k];
+            const Vector* points = n.links[k];
             glBegin(GL_LINE_STRIP);
-            for (int m = 0; m < count; m++) {
-                bool usual = count == VIRTA_STRANDPOINTS;
-                float s = (float)m / (float)count;
-                if (!light) {
-                    float c = usual ? envelope[m] : calcSaturate(s, 0, 1, 1);
-                    float w = sat * (1 - c);
-                    virtastrandalpha[e++] = w;
-                    glColor4f(0, 0, 0, w * 0.2f * nf);
-                } else {
-                    float w = virtastrandalpha[e++];
-                    float p = usual ? pulse[m] : 0.5f + 0.5f * fsin(s * 26 + pos * 147);
-                    glColor4f(1, 1, 1, w * 0.7f * sv * p * nf);
+            if (count == VIRTA_STRANDPOINTS && !light) {
+                for (int m = 0; m < count; m++) {
+                    virtastrandalpha[e++] = weight[m];
+                    glColor4f(0, 0, 0, alpha[m]);
+                    glVertex3fv(&points[m].x);
                 }
-                glVertex3fv(&n.links[k][m].x);
+            } else if (count == VIRTA_STRANDPOINTS) {
+                for (int m = 0; m < count; m++) {
+                    float w = virtastrandalpha[e++];
+                    glColor4f(1, 1, 1, w * 0.7f * sv * pulse[m] * nf);
+                    glVertex3fv(&points[m].x);
+                }
+            } else {
+                for (int m = 0; m < count; m++) {
+                    float s = (float)m / (float)count;
+                    if (!light) {
+                        float w = sat * (1 - calcSaturate(s, 0, 1, 1));
+                        virtastrandalpha[e++] = w;
+                        glColor4f(0, 0, 0, w * 0.2f * nf);
+                    } else {
+                        float w = virtastrandalpha[e++];
+                        float p = 0.5f + 0.5f * fsin(s * 26 + pos * 147);
+                        glColor4f(1, 1, 1, w * 0.7f * sv * p * nf);
+                    }
+                    glVertex3fv(&points[m].x);
+                }
             }
             glEnd();
         }
@@ -295,25 +314,26 @@ static Vector virtasphere(float r, float a, float b) {
     return Vector(r * sx, r * sy, r * (float)ca);
 }
 
-// Particle i's three stream points this frame, from its axis points.
-static void virtapoints(const VirtaLine& l, int i, const Vector* drift, Vector* p) {
-    for (int s = 0; s < 3; s++)
+// Particle i's three stream points this frame, from its axis points, and its segment's ends
+// round each.
+static void virtapoints(const VirtaLine& l, int i, const Vector* drift, Vector* p, Vector* ends) {
+    for (int s = 0; s < 3; s++) {
         p[s] = l.offset + virtaaxes[s][i] + drift[s];
+        ends[2 * s] = p[s] + l.end1;
+        ends[2 * s + 1] = p[s] + l.end2;
+    }
 }
 
 // The particle's segment on each enabled stream, in colour (colours non-null) or in the colour
 // already set.
-static void virtasegments(const VirtaLine& l, const Vector* p, int streams, const Vector* colours,
-                          float alpha) {
+static void virtasegments(const Vector* ends, int streams, const Vector* colours, float alpha) {
     for (int s = 0; s < 3; s++) {
         if (!(streams & (1 << s)))
             continue;
         if (colours)
             glColor4f(colours[s].x, colours[s].y, colours[s].z, alpha);
-        Vector a = p[s] + l.end1;
-        Vector b = p[s] + l.end2;
-        glVertex3fv(&a.x);
-        glVertex3fv(&b.x);
+        glVertex3fv(&ends[2 * s].x);
+        glVertex3fv(&ends[2 * s + 1].x);
     }
 }
 
@@ -379,7 +399,8 @@ void virta(float pos) {
         l.t = u - (float)(int)u;
         virtat[i] = l.t;
         virtawobblearg[i] = pos * l.wobblespeed + l.wobblephase;
-        virtarot[i] = lerpVector(l.rotstart, l.rotend, l.t);
+        // lerpVector's products and sum, written out: a call per particle cost more.
+        virtarot[i] = l.rotstart * (1.0f - l.t) + l.rotend * l.t;
     }
     calcSaturates(virtat, 0, 1, 3, virtasat, VIRTA_PARTICLES);
     sincos_floats(virtawobblearg, virtawobblesin, nullptr, VIRTA_PARTICLES);
@@ -404,11 +425,11 @@ void virta(float pos) {
     virtapath->getValues(virtat, virtaaxes[0], VIRTA_PARTICLES);
     virtapath2->getValues(virtat, virtaaxes[1], VIRTA_PARTICLES);
     virtapath3->getValues(virtat, virtaaxes[2], VIRTA_PARTICLES);
+    for (int i = 0; i < VIRTA_PARTICLES; i++)
+        virtapoints(lines[i], i, drift, virtapts + 3 * i, virtaends + 6 * i);
     glBegin(GL_LINES);
-    for (int i = 0; i < VIRTA_PARTICLES; i++) {
-        virtapoints(lines[i], i, drift, virtapts + 3 * i);
-        virtasegments(lines[i], virtapts + 3 * i, vaihto, colours, sat * 0.9f * lines[i].alpha);
-    }
+    for (int i = 0; i < VIRTA_PARTICLES; i++)
+        virtasegments(virtaends + 6 * i, vaihto, colours, sat * 0.9f * lines[i].alpha);
     glEnd();
 
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
@@ -433,7 +454,7 @@ void virta(float pos) {
             glBegin(GL_LINES);
         }
         glColor4f(1, 1, 1, l.alpha * sat * 0.6f);
-        virtasegments(l, p, vaihto, nullptr, 0);
+        virtasegments(virtaends + 6 * u, vaihto, nullptr, 0);
     }
     glEnd();
 }
