@@ -63,21 +63,35 @@ void Line::calcPos(float t, Vector* a, Vector* b) {
 enum { LINES_A_PASS = 64 };
 
 // The ends of m <= LINES_A_PASS lines, line which[i] at fraction f[i] of its window: calcPos's
-// steps, with the rotations made in one batch.
+// steps, with the turns taken in one batch. A line lies along x, so only the x axis of its turn
+// matters: Vector(+-h, 0, 0) * turn is exactly +- h times that axis, but for a zero coordinate,
+// whose sign only the full product knows; lines with one are redone that way after the pass.
 static void line_pass(const Line* lines, const int* which, const float* f, int m, Vector* ends) {
-    Vector angles[LINES_A_PASS], centres[LINES_A_PASS];
-    Matrix turns[LINES_A_PASS];
+    Vector angles[LINES_A_PASS], centres[LINES_A_PASS], axes[LINES_A_PASS];
     for (int i = 0; i < m; i++) {
         const Line& l = lines[which[i]];
         angles[i] = lerpVector(l.rotStart, l.rotEnd, f[i]);
         centres[i] = lerpVector(l.posStart, l.posEnd, f[i]);
     }
-    makeRotations(angles, turns, m);
+    turnXAxes(angles, axes, m);
+    int zeros = 0;
     for (int i = 0; i < m; i++) {
-        float h = lines[which[i]].halfLength;
+        Vector along = axes[i] * lines[which[i]].halfLength;
         Vector* e = ends + 2 * which[i];
-        e[0] = centres[i] + Vector(h, 0, 0) * turns[i];
-        e[1] = centres[i] + Vector(-h, 0, 0) * turns[i];
+        e[0] = centres[i] + along;
+        e[1] = centres[i] - along;
+        zeros |= (along.x == 0) | (along.y == 0) | (along.z == 0);
+    }
+    for (int i = 0; zeros && i < m; i++) {
+        float h = lines[which[i]].halfLength;
+        Vector along = axes[i] * h;
+        if (along.x != 0 && along.y != 0 && along.z != 0)
+            continue;
+        Matrix turn;
+        turn.makeRotation(angles[i].x, angles[i].y, angles[i].z);
+        Vector* e = ends + 2 * which[i];
+        e[0] = centres[i] + Vector(h, 0, 0) * turn;
+        e[1] = centres[i] + Vector(-h, 0, 0) * turn;
     }
 }
 

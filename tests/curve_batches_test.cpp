@@ -100,6 +100,32 @@ TEST(LineTables, PositionsFromTheTableMatchTheFullBatch) {
     }
 }
 
+TEST(LineTables, ZeroLengthsKeepTheSignsOfTheFullProducts) {
+    // With no length the ends are the centre plus signed zeros, which a centre of -0 shows.
+    enum { N = 80 };
+    static Line lines[N];
+    fill_lines(lines, N);
+    for (int j = 0; j < N; j++) {
+        lines[j].halfLength = j % 2 ? 0.0f : -0.0f;
+        lines[j].posStart = Vector(-0.0f, -0.0f, -0.0f);
+        lines[j].posEnd = Vector(-0.0f, -0.0f, -0.0f);
+    }
+    Vector batch[2 * N], one[2 * N];
+    for (float t : {0.0f, 0.3f, 2.0f}) {
+        calcLinePositions(lines, N, t, batch);
+        for (int j = 0; j < N; j++)
+            lines[j].calcPos(t, &one[2 * j], &one[2 * j + 1]);
+        int positive = 0;
+        for (int k = 0; k < 2 * N; k++) {
+            ASSERT_TRUE(same_bits(batch[k], one[k])) << "t " << t << " point " << k;
+            positive += !std::signbit(one[k].x);
+        }
+        // Both signs occur, so the case is really probed.
+        EXPECT_GT(positive, 0);
+        EXPECT_LT(positive, 2 * N);
+    }
+}
+
 TEST(LineTables, PositionsFromTheTableWriteOnlyTheirLines) {
     Line lines[70];
     fill_lines(lines, 70);
