@@ -24,6 +24,12 @@ Sync* ruutusync;
 // The frame squares lie flat, a quarter turn about x: the matrix lightquad would build for them
 // every frame, built once.
 static Matrix ruutuflat;
+// The plasma's two cell terms take the sines of float sums whose first part is fixed for the
+// cell, 5 u + 11 v and 7 u v: those parts, and their sines and cosines from the library, built
+// once at init for ruutuplasma to turn by the frame's time.
+static float ruutusumarg[RUUTU_STROKES], ruutuprodarg[RUUTU_STROKES];
+static double ruutusumsin[RUUTU_STROKES], ruutusumcos[RUUTU_STROKES];
+static double ruutuprodsin[RUUTU_STROKES], ruutuprodcos[RUUTU_STROKES];
 
 // Cue rows per pattern order; a row list ends at -1.
 static const int ruutucues[][9] = {
@@ -69,6 +75,19 @@ void ruutu_init() {
     }
 
     ruutuflat.makeRotation(1.570796f, 0, 0);
+    for (int i = 0; i < RUUTU_SIDE; i++) {
+        float u = i / 60.0f;
+        for (int j = 0; j < RUUTU_SIDE; j++) {
+            float v = j / 60.0f;
+            int n = i * RUUTU_SIDE + j;
+            ruutusumarg[n] = 5 * u + 11 * v;
+            ruutuprodarg[n] = 7 * u * v;
+            ruutusumsin[n] = sin(ruutusumarg[n]);
+            ruutusumcos[n] = cos(ruutusumarg[n]);
+            ruutuprodsin[n] = sin(ruutuprodarg[n]);
+            ruutuprodcos[n] = cos(ruutuprodarg[n]);
+        }
+    }
 
     ruutusync = new Sync(ruutucuecount);
     for (const int* cue : ruutucues)
@@ -84,20 +103,38 @@ static double ruutuplasmacell(float u, float v, float t) {
            cos(7 * u * v + 4 * t);
 }
 
-// How far the quick sum may lie from the library's. Each of the four near terms is within
-// TRIG_NEAR_ERROR (2^-50) of the library's, 2^-48 in all; each sum rounds its three additions,
-// and with every partial below 4 in size each rounding is at most 2^-51, so the two sums'
-// roundings differ by at most 6 * 2^-51 < 2^-48. That makes 2^-47; this allows sixteen times
-// as much and still turns down only about one cell in a million.
+// The plasma's times for which the quick sum below is vouched for: the scene runs t from 0 to 2.
+static const float ruutuquickt = 4;
+
+// How far the quick sum may lie from the library's, for 0 <= t <= ruutuquickt.
+//
+// The row and the column terms are near values, each within TRIG_NEAR_ERROR (2^-50) of the
+// library's. A cell term is sin a (or cos a) for the float a = s + T, where s is the cell's
+// fixed part and T is 2 t (or 4 t); with e = a - (s + T) exactly,
+//   sin a = sin(s + T) cos e + cos(s + T) sin e,   cos a = cos(s + T) cos e - sin(s + T) sin e,
+// taken as q + e (r - e q / 2) and r - e (q + e r / 2), with q and r the sine and cosine of
+// s + T, each from two products of library sines and cosines. Counting every library value as
+// within 2^-52 of the true one (twice its error at the most), each product is off by at most
+// 2^-51 and rounds by 2^-53, and their sum rounds by 2^-53: q and r are within about
+// 1.375 * 2^-50. Here s >= 0, T <= 16 and a is below 32, so |e| <= 2^-20: the correction's own
+// errors are under 2^-69, the dropped e^3 / 6 and e^4 / 24 under 2^-62, and the last addition
+// rounds by 2^-53. A cell term is then within about 1.5 * 2^-50 of the true value and
+// 1.75 * 2^-50 of the library's, under 2^-49.
+//
+// The four terms: 2 * 2^-50 + 2 * 2^-49 = 6 * 2^-50. Each sum rounds its three additions, and
+// with every partial below 4 each rounding is at most 2^-51, so the two sums' roundings differ
+// by at most 6 * 2^-51. That makes 9 * 2^-50 < 2^-46; this allows eight times as much and
+// still turns down only about one cell in a million.
+//
+// e itself is exact. Where s is 0, a is T and e is 0. Otherwise s is at least 2^-10, and a >= s
+// is below 32: both are multiples of 2^-33, so a - s fits a double's 53 bits; and a - s - T is
+// the rounding error of a float sum, itself a float.
 static const double ruutusumerror = 1.0 / 8796093022208.0; // 2^-43
 
 void ruutuplasma(float t, float amplitude) {
-    // The sines come in batches of sincos_nears, the very doubles sin_near and cos_near give one
-    // at a time, so the bound above holds as it is. A batch gives both sine and cosine of each
-    // argument: a row's 60 sine arguments and 60 cosine arguments go in together, and half of
-    // what comes back is unused, which still costs far less than one scalar call each.
+    // The two terms that depend on the column or on the row alone, once each a frame, as near
+    // values in one batch (which gives both sine and cosine of each argument).
     double arg[2 * RUUTU_SIDE], sines[2 * RUUTU_SIDE], cosines[2 * RUUTU_SIDE];
-    // The two terms that depend on the column or on the row alone, once each a frame.
     double colsin[RUUTU_SIDE], rowcos[RUUTU_SIDE];
     for (int k = 0; k < RUUTU_SIDE; k++) {
         float w = k / 60.0f;
@@ -109,32 +146,47 @@ void ruutuplasma(float t, float amplitude) {
         colsin[k] = sines[k];
         rowcos[k] = cosines[RUUTU_SIDE + k];
     }
-    // Then a row at a time: its arguments, one batch, the sums and their checks (a loop without
-    // branches, so it runs several cells a vector), the library for the rare cell the check
-    // turned down, and the twists.
+    // The frame's turns for the cell terms.
+    const float sumt = 2 * t, prodt = 4 * t;
+    const double sumtsin = sin(sumt), sumtcos = cos(sumt);
+    const double prodtsin = sin(prodt), prodtcos = cos(prodt);
+    // Beyond the times the bound covers, every cell comes from the library.
+    const bool quick = t >= 0 && t <= ruutuquickt;
+
+    // Then a row at a time: the sums and their checks in a loop without branches (so that it
+    // runs several cells a vector), the library for the rare cell the check turned down, and
+    // the twists.
     double value[RUUTU_SIDE];
     int alike[RUUTU_SIDE];
     for (int i = 0; i < RUUTU_SIDE; i++) {
-        float u = i / 60.0f;
-        for (int j = 0; j < RUUTU_SIDE; j++) {
-            float v = j / 60.0f;
-            arg[j] = 5 * u + 11 * v + 2 * t;
-            arg[RUUTU_SIDE + j] = 7 * u * v + 4 * t;
-        }
-        sincos_nears(arg, sines, cosines, 2 * RUUTU_SIDE);
+        int row = i * RUUTU_SIDE;
         int odd = 0;
         for (int j = 0; j < RUUTU_SIDE; j++) {
-            value[j] = colsin[j] + rowcos[i] + sines[j] + cosines[RUUTU_SIDE + j];
-            alike[j] = rounds_alike(value[j], ruutusumerror);
+            int n = row + j;
+            // sin(5 u + 11 v + 2 t), with the float argument as the cell rounds it.
+            float a = ruutusumarg[n] + sumt;
+            double ae = ((double)a - ruutusumarg[n]) - sumt;
+            double aq = ruutusumsin[n] * sumtcos + ruutusumcos[n] * sumtsin;
+            double ar = ruutusumcos[n] * sumtcos - ruutusumsin[n] * sumtsin;
+            double asin = aq + ae * (ar - 0.5 * ae * aq);
+            // cos(7 u v + 4 t), likewise.
+            float b = ruutuprodarg[n] + prodt;
+            double be = ((double)b - ruutuprodarg[n]) - prodt;
+            double bq = ruutuprodsin[n] * prodtcos + ruutuprodcos[n] * prodtsin;
+            double br = ruutuprodcos[n] * prodtcos - ruutuprodsin[n] * prodtsin;
+            double bcos = br - be * (bq + 0.5 * be * br);
+            value[j] = colsin[j] + rowcos[i] + asin + bcos;
+            alike[j] = quick & rounds_alike(value[j], ruutusumerror);
             odd |= !alike[j];
         }
         if (odd) {
+            float u = i / 60.0f;
             for (int j = 0; j < RUUTU_SIDE; j++)
                 if (!alike[j])
                     value[j] = ruutuplasmacell(u, j / 60.0f, t);
         }
         for (int j = 0; j < RUUTU_SIDE; j++)
-            ruudukkorot[i * RUUTU_SIDE + j] = (float)value[j] * amplitude;
+            ruudukkorot[row + j] = (float)value[j] * amplitude;
     }
 }
 

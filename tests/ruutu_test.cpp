@@ -255,3 +255,26 @@ TEST_F(Ruutu, PlasmaRoundsLikeTheLibrarySum) {
     }
     EXPECT_EQ(wrong, 0);
 }
+
+TEST_F(Ruutu, PlasmaRoundsLikeTheLibrarySumAtAnyTime) {
+    // Times the scene never reaches, on either side of the ones the quick sum is vouched for,
+    // and the edges of those.
+    int wrong = 0;
+    for (float t : {-3.0f, -0.004f, -0.0f, 1e-30f, 3.996f, 4.0f, 4.004f, 7.5f, 100.0f, 1e6f}) {
+        ruutuplasma(t, 0.13f);
+        for (int i = 0; i < RUUTU_SIDE; i++) {
+            float u = i / 60.0f;
+            for (int j = 0; j < RUUTU_SIDE; j++) {
+                float v = j / 60.0f;
+                double value = sin(16 * v + 5 * t) + cos(11 * u + 6 * t) +
+                               sin(5 * u + 11 * v + 2 * t) + cos(7 * u * v + 4 * t);
+                float want = (float)value * 0.13f;
+                float got = ruudukkorot[i * RUUTU_SIDE + j];
+                if (memcmp(&want, &got, sizeof want) != 0 && wrong++ < 5)
+                    ADD_FAILURE() << "t " << t << " cell " << i << ", " << j << ": " << got
+                                  << " instead of " << want;
+            }
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+}
