@@ -17,13 +17,6 @@
 int alkupalacount = 500;
 AlkuPala* alkupalaset;
 
-// The chip loop's per-frame working values, one entry a chip, allocated with the chips so that
-// a frame allocates nothing.
-static float* alkucycle;    // how far through its flight the chip is, 0..1
-static float* alkuenvelope; // calcSaturate(cycle, 0, 1, 3): its fade in and out
-static Vector* alkuspin;    // its Euler angles at that point of the flight
-static Matrix* alkuturn;    // makeRotation of those angles
-
 // The generator is reseeded so the chips are the same on every run; the first 240 numbers of
 // this seed are skipped because the layout was chosen from the ones after them.
 static const int alkuseed = 111519;
@@ -38,10 +31,6 @@ static const int alkuswitchpower = 40;
 
 void alku_init() {
     alkupalaset = new AlkuPala[alkupalacount];
-    alkucycle = new float[alkupalacount];
-    alkuenvelope = new float[alkupalacount];
-    alkuspin = new Vector[alkupalacount];
-    alkuturn = new Matrix[alkupalacount];
     setSeed(alkuseed);
     for (int i = 0; i < alkuskipped; i++)
         randFloat();
@@ -94,6 +83,55 @@ static void alkupair(void (*molecule)(float, float), Vector at, float m, float s
     }
 }
 
+// Chips a block. A chip's envelope sine and its three turn sines cost more than everything else
+// it does, so a block's are taken in two batched calls, between a pass that finds where each of
+// its chips is in its flight and the pass that draws them in order. A block's working values
+// (3.5 KiB) stay in the first-level cache from one pass to the next.
+enum { ALKU_BLOCK = 64 };
+static float alkucycle[ALKU_BLOCK];    // how far through its flight the chip is, 0..1
+static float alkuenvelope[ALKU_BLOCK]; // calcSaturate(cycle, 0, 1, 3): its fade in and out
+static Vector alkuspin[ALKU_BLOCK];    // its Euler angles at that point of the flight
+static Matrix alkuturn[ALKU_BLOCK];    // makeRotation of those angles
+
+// Chips first .. first + n - 1 (n <= ALKU_BLOCK) at pos, under the scene's fade g and switch m;
+// build is how whole the small molecules among them are. The molecules get a matrix they do
+// not use: leaving them out of the batch would cost more than it saves.
+static void alkuchips(int first, int n, float pos, float g, float m, float build) {
+    const AlkuPala* chips = alkupalaset + first;
+    for (int j = 0; j < n; j++) {
+        const AlkuPala& c = chips[j];
+        float u = c.speed * pos + c.phase;
+        float t = u - (float)(int)u;
+        alkucycle[j] = t;
+        alkuspin[j] = lerpVectorInline(c.spin0, c.spin1, t);
+    }
+    calcSaturates(alkucycle, 0, 1, 3, alkuenvelope, n);
+    makeRotations(alkuspin, alkuturn, n);
+    for (int j = 0; j < n; j++) {
+        const AlkuPala& c = chips[j];
+        float t = alkucycle[j];
+        // The chip brightens along its flight: the ramp calcPosFloat(t, 0, 1) is t itself, as a
+        // cycle lies in 0..1 (0 < pos < 1 here, so 0 <= t < 1) and (t - 0) / (1 - 0) is exact.
+        float w = g * alkuenvelope[j] * m * t;
+        Vector p = lerpVectorInline(c.from, c.to, t);
+        const Vector& q = alkuspin[j];
+        if ((first + j) % alkumolecule != 0) {
+            lightquad2_turned(p, alkuturn[j], alkuchiphalf, alkuchiphalf, c.colour, 0.5f * w,
+                              0.8f * w, w);
+        } else {
+            glPushMatrix();
+            glTranslatef(p.x, p.y, p.z);
+            glScalef(alkuchipscale, alkuchipscale, alkuchipscale);
+            // The spin angles are radians but turn the molecule as 90 degrees a unit.
+            glRotatef(q.x * 90, 1, 0, 0);
+            glRotatef(q.y * 90, 0, 1, 0);
+            glRotatef(q.z * 90, 0, 0, 1);
+            serotonin(m * w, build);
+            glPopMatrix();
+        }
+    }
+}
+
 void alku(float pos) {
     float m = calcSaturate(pos, 0, 1, 6);
     float r = calcPosFloat(pos, 0.05f, 0.1f);
@@ -125,48 +163,12 @@ void alku(float pos) {
         return;
     // The small molecules are whole until pos 0.6 and dissolve by 0.8.
     float build = 1 - calcPosFloat(pos, 0.6f, 0.8f);
-    // A chip's envelope sine and its three turn sines cost more than everything else it does, so
-    // they are taken for the whole frame in two batched calls between a pass that finds where
-    // every chip is in its flight and the pass that draws the chips in order. The molecules
-    // among the chips get a matrix they do not use: skipping them would cost more than it saves.
-    for (int i = 0; i < alkupalacount; i++) {
-        const AlkuPala& c = alkupalaset[i];
-        float u = c.speed * pos + c.phase;
-        float t = u - (float)(int)u;
-        alkucycle[i] = t;
-        alkuspin[i] = lerpVectorInline(c.spin0, c.spin1, t);
-    }
-    calcSaturates(alkucycle, 0, 1, 3, alkuenvelope, alkupalacount);
-    makeRotations(alkuspin, alkuturn, alkupalacount);
-    for (int i = 0; i < alkupalacount; i++) {
-        const AlkuPala& c = alkupalaset[i];
-        float t = alkucycle[i];
-        // The chip brightens along its flight: the ramp calcPosFloat(t, 0, 1) is t itself, as a
-        // cycle lies in 0..1 (0 < pos < 1 here, so 0 <= t < 1) and (t - 0) / (1 - 0) is exact.
-        float w = g * alkuenvelope[i] * m * t;
-        Vector p = lerpVectorInline(c.from, c.to, t);
-        const Vector& q = alkuspin[i];
-        if (i % alkumolecule != 0) {
-            lightquad2_turned(p, alkuturn[i], alkuchiphalf, alkuchiphalf, c.colour, 0.5f * w,
-                              0.8f * w, w);
-        } else {
-            glPushMatrix();
-            glTranslatef(p.x, p.y, p.z);
-            glScalef(alkuchipscale, alkuchipscale, alkuchipscale);
-            // The spin angles are radians but turn the molecule as 90 degrees a unit.
-            glRotatef(q.x * 90, 1, 0, 0);
-            glRotatef(q.y * 90, 0, 1, 0);
-            glRotatef(q.z * 90, 0, 0, 1);
-            serotonin(m * w, build);
-            glPopMatrix();
-        }
+    for (int first = 0; first < alkupalacount; first += ALKU_BLOCK) {
+        int n = alkupalacount - first < ALKU_BLOCK ? alkupalacount - first : ALKU_BLOCK;
+        alkuchips(first, n, pos, g, m, build);
     }
 }
 
 void alku_free() {
     delete[] alkupalaset;
-    delete[] alkucycle;
-    delete[] alkuenvelope;
-    delete[] alkuspin;
-    delete[] alkuturn;
 }
