@@ -126,6 +126,23 @@ TEST(LineTables, ZeroLengthsKeepTheSignsOfTheFullProducts) {
     }
 }
 
+TEST(LineTables, PositionsFromTheTableMatchOneByOne) {
+    // Against calcPos itself, also at the windows' own ends where the fraction switches.
+    enum { N = 150 };
+    static Line lines[N];
+    fill_lines(lines, N);
+    static Vector table[2 * N];
+    calcFinishedLinePositions(lines, N, table);
+    for (float t : {-0.2f, 0.05f, 0.45f, 1.5f, lines[2].startTime, lines[2].endTime}) {
+        static Vector cached[2 * N], one[2 * N];
+        calcLinePositionsFrom(lines, N, t, table, cached);
+        for (int j = 0; j < N; j++)
+            lines[j].calcPos(t, &one[2 * j], &one[2 * j + 1]);
+        for (int k = 0; k < 2 * N; k++)
+            ASSERT_TRUE(same_bits(cached[k], one[k])) << "t " << t << " point " << k;
+    }
+}
+
 TEST(LineTables, PositionsFromTheTableWriteOnlyTheirLines) {
     Line lines[70];
     fill_lines(lines, 70);
