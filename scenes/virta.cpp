@@ -37,7 +37,9 @@ static float virtahairangle[VIRTA_HAIRS], virtahairsin[VIRTA_HAIRS], virtahairco
 static float virtat[VIRTA_PARTICLES], virtasat[VIRTA_PARTICLES];
 static float virtawobblearg[VIRTA_PARTICLES], virtawobblesin[VIRTA_PARTICLES];
 static Vector virtarot[VIRTA_PARTICLES];
-static Matrix virtaturn[VIRTA_PARTICLES];
+// The turn angles again as one run, x, y, z of particle i at 3i, and their sines and cosines.
+static float virtaturnarg[3 * VIRTA_PARTICLES];
+static float virtaturnsin[3 * VIRTA_PARTICLES], virtaturncos[3 * VIRTA_PARTICLES];
 // The three streams' axes at every particle's parameter, taken a stream at a time so that each
 // path is checked once a frame rather than at every point.
 static Vector virtaaxes[3][VIRTA_PARTICLES];
@@ -314,6 +316,17 @@ static Vector virtasphere(float r, float a, float b) {
     return Vector(r * sx, r * sy, r * (float)ca);
 }
 
+// Vector(0, length / 2, 0) turned by a makeRotation: the matrix's second column, by
+// makeRotationFrom's own operations from the angles' sines s and cosines c, times the half
+// length. The full product adds 0 * m[0] and 0 * m[2] to each coordinate, which changes
+// nothing unless the coordinate is zero, where only it knows the zero's sign: the caller
+// redoes those. The other end is the exact negative, as -(a * h) is a * -h.
+static Vector virtaend(const float* s, const float* c, float length) {
+    float sa = s[0], ca = c[0], sb = s[1], cb = c[1], sc = s[2], cc = c[2];
+    Vector axis(cb * sc, sa * sb * sc + ca * cc, ca * sb * sc - sa * cc);
+    return axis * (length * 0.5f);
+}
+
 // Particle i's three stream points this frame, from its axis points, and its segment's ends
 // round each.
 static void virtapoints(const VirtaLine& l, int i, const Vector* drift, Vector* p, Vector* ends) {
@@ -401,18 +414,26 @@ void virta(float pos) {
         virtawobblearg[i] = pos * l.wobblespeed + l.wobblephase;
         // lerpVector's products and sum, written out: a call per particle cost more.
         virtarot[i] = l.rotstart * (1.0f - l.t) + l.rotend * l.t;
+        virtaturnarg[3 * i] = virtarot[i].x;
+        virtaturnarg[3 * i + 1] = virtarot[i].y;
+        virtaturnarg[3 * i + 2] = virtarot[i].z;
     }
     calcSaturates(virtat, 0, 1, 3, virtasat, VIRTA_PARTICLES);
     sincos_floats(virtawobblearg, virtawobblesin, nullptr, VIRTA_PARTICLES);
-    makeRotations(virtarot, virtaturn, VIRTA_PARTICLES);
+    sincos_floats(virtaturnarg, virtaturnsin, virtaturncos, 3 * VIRTA_PARTICLES);
     for (int i = 0; i < VIRTA_PARTICLES; i++) {
         VirtaLine& l = lines[i];
         l.alpha = virtasat[i] * a1;
         l.offset = virtasphere(virtawobblesin[i] * virtawobble, l.thetaspeed * pos + l.theta0,
                                l.phispeed * pos + l.phi0);
-        const Matrix& r = virtaturn[i];
-        l.end1 = Vector(0, l.length * 0.5f, 0) * r;
-        l.end2 = Vector(0, -l.length * 0.5f, 0) * r;
+        l.end1 = virtaend(virtaturnsin + 3 * i, virtaturncos + 3 * i, l.length);
+        l.end2 = Vector(-l.end1.x, -l.end1.y, -l.end1.z);
+        if (l.end1.x == 0 || l.end1.y == 0 || l.end1.z == 0) {
+            Matrix r;
+            r.makeRotation(virtarot[i].x, virtarot[i].y, virtarot[i].z);
+            l.end1 = Vector(0, l.length * 0.5f, 0) * r;
+            l.end2 = Vector(0, -l.length * 0.5f, 0) * r;
+        }
     }
 
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
