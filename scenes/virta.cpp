@@ -36,6 +36,9 @@ static float* virtastrandalpha;
 static float virtahairangle[VIRTA_HAIRS], virtahairsin[VIRTA_HAIRS], virtahaircos[VIRTA_HAIRS];
 static float virtat[VIRTA_PARTICLES], virtasat[VIRTA_PARTICLES];
 static float virtawobblearg[VIRTA_PARTICLES], virtawobblesin[VIRTA_PARTICLES];
+// The wobble's radius and its two angles, and the offset they give.
+static float virtawobbler[VIRTA_PARTICLES], virtatheta[VIRTA_PARTICLES], virtaphi[VIRTA_PARTICLES];
+static Vector virtaoffset[VIRTA_PARTICLES];
 static Vector virtarot[VIRTA_PARTICLES];
 // The turn angles again as one run, x, y, z of particle i at 3i, and their sines and cosines.
 static float virtaturnarg[3 * VIRTA_PARTICLES];
@@ -302,18 +305,30 @@ static void virtahairs(float sat, float b, bool dark) {
 // it; this allows eight times as much.
 static const double virtaproducterror = 1.0 / 35184372088832.0; // 2^-45
 
-// sphereCoord(r, a, b) to the bit, from near sines whenever they settle the rounding of its
-// double products and of cos a; otherwise sphereCoord itself answers.
-static Vector virtasphere(float r, float a, float b) {
-    double sa, ca, sb, cb;
-    sincos_near(a, &sa, &ca);
-    sincos_near(b, &sb, &cb);
-    double x = sa * cb, y = sa * sb;
-    if (!rounds_alike(x, virtaproducterror) || !rounds_alike(y, virtaproducterror) ||
-        !rounds_alike(ca, virtaproducterror))
-        return sphereCoord(r, a, b);
-    float sx = (float)x, sy = (float)y;
-    return Vector(r * sx, r * sy, r * (float)ca);
+// Every particle's wobble offset, sphereCoord(r[i], a[i], b[i]) to the bit, in passes: the
+// near sines first, then the double products and their checks, a loop without calls or
+// branches, and last sphereCoord itself for the few whose rounding the near values cannot
+// settle.
+static void virtaspheres(const float* r, const float* a, const float* b, Vector* out, int n) {
+    static double sa[VIRTA_PARTICLES], ca[VIRTA_PARTICLES], sb[VIRTA_PARTICLES],
+        cb[VIRTA_PARTICLES];
+    static bool settled[VIRTA_PARTICLES];
+    for (int i = 0; i < n; i++) {
+        sincos_near(a[i], &sa[i], &ca[i]);
+        sincos_near(b[i], &sb[i], &cb[i]);
+    }
+    bool all = true;
+    for (int i = 0; i < n; i++) {
+        double x = sa[i] * cb[i], y = sa[i] * sb[i];
+        settled[i] = rounds_alike(x, virtaproducterror) & rounds_alike(y, virtaproducterror) &
+                     rounds_alike(ca[i], virtaproducterror);
+        all &= settled[i];
+        float sx = (float)x, sy = (float)y;
+        out[i] = Vector(r[i] * sx, r[i] * sy, r[i] * (float)ca[i]);
+    }
+    for (int i = 0; !all && i < n; i++)
+        if (!settled[i])
+            out[i] = sphereCoord(r[i], a[i], b[i]);
 }
 
 // Vector(0, length / 2, 0) turned by a makeRotation: the matrix's second column, by
@@ -420,12 +435,18 @@ void virta(float pos) {
     }
     calcSaturates(virtat, 0, 1, 3, virtasat, VIRTA_PARTICLES);
     sincos_floats(virtawobblearg, virtawobblesin, nullptr, VIRTA_PARTICLES);
+    for (int i = 0; i < VIRTA_PARTICLES; i++) {
+        const VirtaLine& l = lines[i];
+        virtawobbler[i] = virtawobblesin[i] * virtawobble;
+        virtatheta[i] = l.thetaspeed * pos + l.theta0;
+        virtaphi[i] = l.phispeed * pos + l.phi0;
+    }
+    virtaspheres(virtawobbler, virtatheta, virtaphi, virtaoffset, VIRTA_PARTICLES);
     sincos_floats(virtaturnarg, virtaturnsin, virtaturncos, 3 * VIRTA_PARTICLES);
     for (int i = 0; i < VIRTA_PARTICLES; i++) {
         VirtaLine& l = lines[i];
         l.alpha = virtasat[i] * a1;
-        l.offset = virtasphere(virtawobblesin[i] * virtawobble, l.thetaspeed * pos + l.theta0,
-                               l.phispeed * pos + l.phi0);
+        l.offset = virtaoffset[i];
         l.end1 = virtaend(virtaturnsin + 3 * i, virtaturncos + 3 * i, l.length);
         l.end2 = Vector(-l.end1.x, -l.end1.y, -l.end1.z);
         if (l.end1.x == 0 || l.end1.y == 0 || l.end1.z == 0) {
