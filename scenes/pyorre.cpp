@@ -38,10 +38,9 @@ struct PyorreHiukkaset {
 static PyorreHiukkaset* pyorteet;
 Path* spiral1;
 Sync* pyorresync;
-// The vortex points and their colours, computed in the first pass and sent again as the white
-// cores; sized once here so a frame allocates nothing.
+// The vortex points, made as the coloured points are sent and sent again as the white cores;
+// sized once here so a frame allocates nothing.
 static Vector* pyorrepisteet;
-static float (*pyorrevarit)[4];
 // Per point, each pass of a frame: its place u along the arm, its radius and angle, and the
 // sine and cosine of that angle and its envelope, taken for all points at once (a vector of
 // them at a time).
@@ -83,7 +82,6 @@ static float dcos(float a) {
 void pyorre_init() {
     pyorteet = new PyorreHiukkaset;
     pyorrepisteet = new Vector[PYORRE_PARTICLES];
-    pyorrevarit = new float[PYORRE_PARTICLES][4];
     pyorrekulmat = new PyorreKulmat;
     pyorrejetxz = new float[PYORRE_JETPOINTS][2];
     pyorrekierrot = new Vector[PYORRE_SPIRALSTEPS];
@@ -173,8 +171,8 @@ void pyorre(float pos) {
     glDepthMask(GL_TRUE);
 
     int n = (int)(calcPosFloat(pos, 0.02f, 0.07f) * PYORRE_PARTICLES);
-    // Three passes, so that the sines run a vector at a time: the angles, their sines and
-    // cosines, then the points and colours.
+    // The angles first and then their sines and cosines together (a vector of them at a time);
+    // the points follow as they are sent.
     PyorreKulmat& q = *pyorrekulmat;
     const PyorreHiukkaset& p = *pyorteet;
     float travel = pos * 0.6f;
@@ -189,22 +187,17 @@ void pyorre(float pos) {
     }
     sincos_floats(q.a, q.sin, q.cos, n);
     calcSaturates(q.u, 0, 1, 5, q.envelope, n);
-    for (int i = 0; i < n; i++) {
-        pyorrepisteet[i] = Vector(q.sin[i], 0, q.cos[i]) * q.r[i];
-        const Vector& c = i % 7 == 0 ? oranssi : sininen;
-        float* rgba = pyorrevarit[i];
-        rgba[0] = c.x;
-        rgba[1] = c.y;
-        rgba[2] = c.z;
-        rgba[3] = fade * q.envelope[i] * 0.3f;
-    }
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_DEPTH_TEST);
     glPointSize(4.0f);
     glDepthMask(GL_FALSE);
+    // Each point is made just before it is sent, and kept for the white cores.
     glBegin(GL_POINTS);
     for (int i = 0; i < n; i++) {
-        glColor4fv(pyorrevarit[i]);
+        pyorrepisteet[i] = Vector(q.sin[i], 0, q.cos[i]) * q.r[i];
+        const Vector& c = i % 7 == 0 ? oranssi : sininen;
+        const float rgba[4] = {c.x, c.y, c.z, fade * q.envelope[i] * 0.3f};
+        glColor4fv(rgba);
         glVertex3fv(&pyorrepisteet[i].x);
     }
     glEnd();
@@ -266,7 +259,6 @@ void pyorre_free() {
     delete pyorresync;
     delete pyorteet;
     delete[] pyorrepisteet;
-    delete[] pyorrevarit;
     delete pyorrekulmat;
     delete[] pyorrejetxz;
     delete[] pyorrekierrot;
