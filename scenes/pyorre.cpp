@@ -52,9 +52,15 @@ static PyorreKulmat* pyorrekulmat;
 // The jets' points hang on t alone: their x and z offsets are worked out once, by the same
 // float arithmetic, so a frame takes no sine for them.
 static float (*pyorrejetxz)[2];
-// One turn per spiral step, shared by the step's four mirrored squares.
-static Vector* pyorrekierrot;
-static Matrix* pyorrematriisit;
+// Per spiral step a frame: its place u along the spiral, the spiral's point there and its turn,
+// shared by the step's four mirrored squares; all taken before the squares are drawn.
+struct PyorreAskeleet {
+    float u[PYORRE_SPIRALSTEPS];
+    Vector paikka[PYORRE_SPIRALSTEPS];
+    Vector kierto[PYORRE_SPIRALSTEPS];
+    Matrix matriisi[PYORRE_SPIRALSTEPS];
+};
+static PyorreAskeleet* pyorreaskeleet;
 
 static const int pyorreseed = 1691;
 
@@ -84,8 +90,7 @@ void pyorre_init() {
     pyorrepisteet = new Vector[PYORRE_PARTICLES];
     pyorrekulmat = new PyorreKulmat;
     pyorrejetxz = new float[PYORRE_JETPOINTS][2];
-    pyorrekierrot = new Vector[PYORRE_SPIRALSTEPS];
-    pyorrematriisit = new Matrix[PYORRE_SPIRALSTEPS];
+    pyorreaskeleet = new PyorreAskeleet;
     spiral1 = new Path();
     pyorresync = new Sync(PYORRE_EVENTS);
     for (const int* cue : pyorrecues)
@@ -228,21 +233,23 @@ void pyorre(float pos) {
     float w = 0.8f + 0.4f * dcos(64 * pos);
     float c55 = dcos(5.5f * pos), c75 = dcos(7.5f * pos), c8 = dcos(8 * pos);
     // The step is accumulated in float, which gives 401 steps, the last just under 1. The
-    // steps' turns are taken all at once first.
+    // steps' points and turns are taken all at once first.
+    PyorreAskeleet& a = *pyorreaskeleet;
     int steps = 0;
     for (float s = 0; s < 1; s += 0.0025f) {
         float u = pyorrespiralu(s, pos);
-        pyorrekierrot[steps++] = Vector(17 * u * c55, -14 * u * c75, 12.4f * u * c8) * s;
+        a.u[steps] = u;
+        a.kierto[steps++] = Vector(17 * u * c55, -14 * u * c75, 12.4f * u * c8) * s;
     }
-    makeRotations(pyorrekierrot, pyorrematriisit, steps);
-    int step = 0;
-    for (float s = 0; s < 1; s += 0.0025f) {
-        float u = pyorrespiralu(s, pos);
-        Vector p = spiral1->getValue(u);
+    spiral1->getValues(a.u, a.paikka, steps);
+    makeRotations(a.kierto, a.matriisi, steps);
+    for (int step = 0; step < steps; step++) {
+        float u = a.u[step];
+        const Vector& p = a.paikka[step];
         float size = 0.1f * u;
         float fill = 0.25f * fade * (1 - u * u) * k;
         float outline = 0.9f * fade * (1 - u * u) * k;
-        const Matrix& turn = pyorrematriisit[step++];
+        const Matrix& turn = a.matriisi[step];
         // The red and violet copies light up only on cues.
         lightquad_turned(Vector(p.x, p.y, p.z), turn, size, size, oranssi, fill, outline);
         lightquad_turned(Vector(-p.x, p.y, -p.z), turn, size, size, punainen, fill * sv * 1.2f,
@@ -261,6 +268,5 @@ void pyorre_free() {
     delete[] pyorrepisteet;
     delete pyorrekulmat;
     delete[] pyorrejetxz;
-    delete[] pyorrekierrot;
-    delete[] pyorrematriisit;
+    delete pyorreaskeleet;
 }
