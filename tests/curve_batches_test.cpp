@@ -35,6 +35,65 @@ bool same_bits(const Vector& a, const Vector& b) {
     return memcmp(&a, &b, sizeof(Vector)) == 0;
 }
 
+// The first point of n where got and want differ in a bit, if any.
+::testing::AssertionResult same_points(const Vector* got, const Vector* want, int n) {
+    for (int k = 0; k < n; k++)
+        if (!same_bits(got[k], want[k]))
+            return ::testing::AssertionFailure() << "point " << k;
+    return ::testing::AssertionSuccess();
+}
+
+// Whether got holds the ends calcPos gives line by line at t, bit for bit.
+::testing::AssertionResult ends_as_one_by_one(Line* lines, int n, float t, const Vector* got) {
+    std::vector<Vector> one(2 * n);
+    for (int j = 0; j < n; j++)
+        lines[j].calcPos(t, &one[2 * j], &one[2 * j + 1]);
+    return same_points(got, one.data(), 2 * n) << ", t " << t;
+}
+
+TEST(Lines, BatchGivesTheSameBitsAsOneByOne) {
+    // More than two passes of the batch, and not a whole number of them.
+    enum { N = 150 };
+    static Line lines[N];
+    fill_lines(lines, N);
+    const float times[] = {-1.0f, 0.0f, 0.1f, 0.37f, 0.5f, 0.9f, 2.0f};
+    for (float t : times) {
+        Vector batch[2 * N];
+        calcLinePositions(lines, N, t, batch);
+        ASSERT_TRUE(ends_as_one_by_one(lines, N, t, batch));
+    }
+}
+
+TEST(Curves, InlineLerpGivesTheSameBitsAsLerpVector) {
+    // Ends of mixed sign and size, and t inside, at and beyond 0..1, where the two roundings of
+    // each coordinate would show any change of operation or order.
+    const Vector ends[] = {Vector(0.3f, -1.7f, 6.2831845f), Vector(-2.0f, 0.1f, 1e-3f),
+                           Vector(1e5f, -3.3e-4f, 0.0f), Vector(-0.0f, 7.75f, -12.5f)};
+    for (const Vector& a : ends)
+        for (const Vector& b : ends)
+            for (int k = -20; k <= 1020; k++) {
+                float t = (float)k * 0.000977f;
+                ASSERT_TRUE(same_bits(lerpVectorInline(a, b, t), lerpVector(a, b, t))) << "t " << t;
+            }
+}
+
+TEST(Lines, BatchWritesOnlyTheEndsOfItsLines) {
+    Line lines[3];
+    fill_lines(lines, 3);
+    Vector ends[8];
+    const Vector marker(7, 8, 9);
+    for (Vector& e : ends)
+        e = marker;
+    calcLinePositions(lines, 0, 0.5f, ends);
+    for (const Vector& e : ends)
+        EXPECT_TRUE(e == marker);
+    calcLinePositions(lines, 3, 0.5f, ends);
+    for (int k = 0; k < 6; k++)
+        EXPECT_FALSE(ends[k] == marker) << k;
+    EXPECT_TRUE(ends[6] == marker);
+    EXPECT_TRUE(ends[7] == marker);
+}
+
 TEST(LineTables, AFinishedLineNoLongerMoves) {
     enum { N = 200 };
     static Line lines[N];
@@ -73,14 +132,10 @@ TEST(LineTables, FinishedTableIsTheEndsAfterTheWindow) {
     enum { N = 150 };
     static Line lines[N];
     fill_lines(lines, N);
-    Vector table[2 * N], one[2 * N];
+    Vector table[2 * N];
     calcFinishedLinePositions(lines, N, table);
-    for (int j = 0; j < N; j++) {
-        // Past every window, calcPos gives the finished ends.
-        lines[j].calcPos(5.0f, &one[2 * j], &one[2 * j + 1]);
-        ASSERT_TRUE(same_bits(table[2 * j], one[2 * j])) << j;
-        ASSERT_TRUE(same_bits(table[2 * j + 1], one[2 * j + 1])) << j;
-    }
+    // Past every window, calcPos gives the finished ends.
+    EXPECT_TRUE(ends_as_one_by_one(lines, N, 5.0f, table));
 }
 
 TEST(LineTables, PositionsFromTheTableMatchTheFullBatch) {
@@ -95,8 +150,7 @@ TEST(LineTables, PositionsFromTheTableMatchTheFullBatch) {
         static Vector cached[2 * N], full[2 * N];
         calcLinePositionsFrom(lines, N, t, table, cached);
         calcLinePositions(lines, N, t, full);
-        for (int k = 0; k < 2 * N; k++)
-            ASSERT_TRUE(same_bits(cached[k], full[k])) << "t " << t << " point " << k;
+        ASSERT_TRUE(same_points(cached, full, 2 * N)) << "t " << t;
     }
 }
 
@@ -110,16 +164,13 @@ TEST(LineTables, ZeroLengthsKeepTheSignsOfTheFullProducts) {
         lines[j].posStart = Vector(-0.0f, -0.0f, -0.0f);
         lines[j].posEnd = Vector(-0.0f, -0.0f, -0.0f);
     }
-    Vector batch[2 * N], one[2 * N];
+    Vector batch[2 * N];
     for (float t : {0.0f, 0.3f, 2.0f}) {
         calcLinePositions(lines, N, t, batch);
-        for (int j = 0; j < N; j++)
-            lines[j].calcPos(t, &one[2 * j], &one[2 * j + 1]);
+        ASSERT_TRUE(ends_as_one_by_one(lines, N, t, batch));
         int positive = 0;
-        for (int k = 0; k < 2 * N; k++) {
-            ASSERT_TRUE(same_bits(batch[k], one[k])) << "t " << t << " point " << k;
-            positive += !std::signbit(one[k].x);
-        }
+        for (int k = 0; k < 2 * N; k++)
+            positive += !std::signbit(batch[k].x);
         // Both signs occur, so the case is really probed.
         EXPECT_GT(positive, 0);
         EXPECT_LT(positive, 2 * N);
@@ -134,12 +185,9 @@ TEST(LineTables, PositionsFromTheTableMatchOneByOne) {
     static Vector table[2 * N];
     calcFinishedLinePositions(lines, N, table);
     for (float t : {-0.2f, 0.05f, 0.45f, 1.5f, lines[2].startTime, lines[2].endTime}) {
-        static Vector cached[2 * N], one[2 * N];
+        static Vector cached[2 * N];
         calcLinePositionsFrom(lines, N, t, table, cached);
-        for (int j = 0; j < N; j++)
-            lines[j].calcPos(t, &one[2 * j], &one[2 * j + 1]);
-        for (int k = 0; k < 2 * N; k++)
-            ASSERT_TRUE(same_bits(cached[k], one[k])) << "t " << t << " point " << k;
+        ASSERT_TRUE(ends_as_one_by_one(lines, N, t, cached));
     }
 }
 
