@@ -131,11 +131,11 @@ static const float ruutuquickt = 4;
 // the rounding error of a float sum, itself a float.
 static const double ruutusumerror = 1.0 / 8796093022208.0; // 2^-43
 
-// The cell loop runs twice the cells a vector where the processor has AVX2, picked at load time
-// as fasttrig's batches are. Multiplies and adds stay unfused: the float arguments must round
-// as the library's reference rounds them.
+// The cell loop runs twice the cells a vector where the processor has AVX2 or AVX-512, picked
+// at load time as fasttrig's batches are. Multiplies and adds stay unfused: the float arguments
+// must round as the library's reference rounds them.
 #if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-__attribute__((target_clones("arch=x86-64-v3", "default"), optimize("fp-contract=off")))
+__attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default"), optimize("fp-contract=off")))
 #endif
 void ruutuplasma(float t, float amplitude) {
     // The two terms that depend on the column or on the row alone, once each a frame, as near
