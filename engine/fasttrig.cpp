@@ -2,6 +2,8 @@
 // the check cannot vouch for the rounded result.
 #include "engine/fasttrig.h"
 
+#include "engine/clones.h"
+
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -104,15 +106,10 @@ float cos_float(double x) {
 enum { TRIG_CHUNK = 64 };
 
 // One chunk of at most TRIG_CHUNK arguments: the vector pass, then the library for the few
-// the check turned down. The x86-64-v4 (AVX-512) or v3 (AVX2 and FMA) clone is picked at load
-// time where the processor has it; fused multiply-adds only make the kernel more accurate. The
-// v4 clone runs twice as fast as v3 on the same 256-bit vectors (1.1 against 2.1 ns an argument
-// on a Zen core): its mask registers take the checks' compares and selects.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-__attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default")))
-#endif
-static void
-sincos_chunk(const float* a, float* s, float* c, int n) {
+// the check turned down. Fused multiply-adds only make the kernel more accurate. The AVX-512
+// clone runs twice as fast as the AVX2 one (1.1 against 2.1 ns an argument on a Zen core): its
+// mask registers take the checks' compares and selects.
+VECTOR_CLONES static void sincos_chunk(const float* a, float* s, float* c, int n) {
     int redo[TRIG_CHUNK];
     int anyredo = 0;
     for (int i = 0; i < n; i++) {
@@ -147,13 +144,11 @@ void sincos_floats(const float* a, float* s, float* c, int n) {
     }
 }
 
-// The batch of sincos_near. Its AVX2 and AVX-512 clones must not fuse the kernel's multiplies and
-// adds, as sincos_chunk's may (only its rounded floats are promised): a fused multiply-add rounds
-// once where the scalar kernel rounds twice, and these doubles are promised bit for bit.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-__attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default"), optimize("fp-contract=off")))
-#endif
-void sincos_nears(const double* __restrict x, double* __restrict s, double* __restrict c, int n) {
+// The batch of sincos_near. Its clones must not fuse the kernel's multiplies and adds, as
+// sincos_chunk's may (only its rounded floats are promised): a fused multiply-add rounds once
+// where the scalar kernel rounds twice, and these doubles are promised bit for bit.
+VECTOR_CLONES UNFUSED void sincos_nears(const double* __restrict x, double* __restrict s,
+                                        double* __restrict c, int n) {
     int anyfar = 0;
     for (int i = 0; i < n; i++) {
         sincos_kernel(x[i], &s[i], &c[i]);

@@ -1,6 +1,7 @@
 // Scene ruutu: a field of strokes twisted by a plasma inside three glowing frame squares, with
 // molecules spiralling up out of it under a camera that circles and pulls back on music cues.
 #include "scenes/ruutu.h"
+#include "engine/clones.h"
 #include "engine/colors.h"
 #include "engine/curves.h"
 #include "engine/fasttrig.h"
@@ -131,13 +132,10 @@ static const float ruutuquickt = 4;
 // the rounding error of a float sum, itself a float.
 static const double ruutusumerror = 1.0 / 8796093022208.0; // 2^-43
 
-// The cell loop runs twice the cells a vector where the processor has AVX2 or AVX-512, picked
-// at load time as fasttrig's batches are. Multiplies and adds stay unfused: the float arguments
-// must round as the library's reference rounds them.
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-__attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default"), optimize("fp-contract=off")))
-#endif
-void ruutuplasma(float t, float amplitude) {
+// The cell loop runs several cells a vector, in the widest clone the processor takes.
+// Multiplies and adds stay unfused: the float arguments must round as the library's reference
+// rounds them.
+VECTOR_CLONES UNFUSED void ruutuplasma(float t, float amplitude) {
     // The two terms that depend on the column or on the row alone, once each a frame, as near
     // values in one batch (which gives both sine and cosine of each argument).
     double arg[2 * RUUTU_SIDE], sines[2 * RUUTU_SIDE], cosines[2 * RUUTU_SIDE];
