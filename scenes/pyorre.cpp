@@ -33,6 +33,15 @@ struct PyorreHiukkaset {
     float innerRadius[PYORRE_PARTICLES];
     float startPhase[PYORRE_PARTICLES]; // 0..1
     float lag[PYORRE_PARTICLES]; // (i / PYORRE_PARTICLES) * 0.5: later points run further along
+
+    // Per point, each pass of a frame: its place u along the arm, its radius and angle, and the
+    // sine and cosine of that angle and its envelope, taken for all points at once. They share
+    // the block with the layout on purpose: blocks this large are mapped on their own and all
+    // start at the same place in a page, and then each store of the first pass would land a
+    // multiple of 4 kB from the load after it, which the processor takes for a clash and waits
+    // on. Arrays of 40,000 bytes in one block lie at least 256 bytes apart modulo 4 kB.
+    float u[PYORRE_PARTICLES], r[PYORRE_PARTICLES], a[PYORRE_PARTICLES];
+    float sin[PYORRE_PARTICLES], cos[PYORRE_PARTICLES], envelope[PYORRE_PARTICLES];
 };
 
 static PyorreHiukkaset* pyorteet;
@@ -41,14 +50,6 @@ Sync* pyorresync;
 // The vortex points, made as the coloured points are sent and sent again as the white cores;
 // sized once here so a frame allocates nothing.
 static Vector* pyorrepisteet;
-// Per point, each pass of a frame: its place u along the arm, its radius and angle, and the
-// sine and cosine of that angle and its envelope, taken for all points at once (a vector of
-// them at a time).
-struct PyorreKulmat {
-    float u[PYORRE_PARTICLES], r[PYORRE_PARTICLES], a[PYORRE_PARTICLES];
-    float sin[PYORRE_PARTICLES], cos[PYORRE_PARTICLES], envelope[PYORRE_PARTICLES];
-};
-static PyorreKulmat* pyorrekulmat;
 // The jets' points hang on t alone: their x and z offsets are worked out once, by the same
 // float arithmetic, so a frame takes no sine for them.
 static float (*pyorrejetxz)[2];
@@ -88,7 +89,6 @@ static float dcos(float a) {
 void pyorre_init() {
     pyorteet = new PyorreHiukkaset;
     pyorrepisteet = new Vector[PYORRE_PARTICLES];
-    pyorrekulmat = new PyorreKulmat;
     pyorrejetxz = new float[PYORRE_JETPOINTS][2];
     pyorreaskeleet = new PyorreAskeleet;
     spiral1 = new Path();
@@ -178,20 +178,19 @@ void pyorre(float pos) {
     int n = (int)(calcPosFloat(pos, 0.02f, 0.07f) * PYORRE_PARTICLES);
     // The angles first and then their sines and cosines together (a vector of them at a time);
     // the points follow as they are sent.
-    PyorreKulmat& q = *pyorrekulmat;
-    const PyorreHiukkaset& p = *pyorteet;
+    PyorreHiukkaset& p = *pyorteet;
     float travel = pos * 0.6f;
     for (int i = 0; i < n; i++) {
         float u = travel + p.lag[i] + p.startPhase[i];
         u = u > 1 ? u - (float)(int)u : u;
         float r = p.outerRadius[i] * (1 - u) + p.innerRadius[i] * u;
-        q.u[i] = u;
-        q.r[i] = r;
+        p.u[i] = u;
+        p.r[i] = r;
         // The arms trail into spirals: the further out, the further behind.
-        q.a[i] = p.armAngle[i] - r;
+        p.a[i] = p.armAngle[i] - r;
     }
-    sincos_floats(q.a, q.sin, q.cos, n);
-    calcSaturates(q.u, 0, 1, 5, q.envelope, n);
+    sincos_floats(p.a, p.sin, p.cos, n);
+    calcSaturates(p.u, 0, 1, 5, p.envelope, n);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_DEPTH_TEST);
     glPointSize(4.0f);
@@ -199,9 +198,9 @@ void pyorre(float pos) {
     // Each point is made just before it is sent, and kept for the white cores.
     glBegin(GL_POINTS);
     for (int i = 0; i < n; i++) {
-        pyorrepisteet[i] = Vector(q.sin[i], 0, q.cos[i]) * q.r[i];
+        pyorrepisteet[i] = Vector(p.sin[i], 0, p.cos[i]) * p.r[i];
         const Vector& c = i % 7 == 0 ? oranssi : sininen;
-        const float rgba[4] = {c.x, c.y, c.z, fade * q.envelope[i] * 0.3f};
+        const float rgba[4] = {c.x, c.y, c.z, fade * p.envelope[i] * 0.3f};
         glColor4fv(rgba);
         glVertex3fv(&pyorrepisteet[i].x);
     }
@@ -266,7 +265,6 @@ void pyorre_free() {
     delete pyorresync;
     delete pyorteet;
     delete[] pyorrepisteet;
-    delete pyorrekulmat;
     delete[] pyorrejetxz;
     delete pyorreaskeleet;
 }
