@@ -42,14 +42,14 @@ struct PyorreHiukkaset {
     // on. Arrays of 40,000 bytes in one block lie at least 256 bytes apart modulo 4 kB.
     float u[PYORRE_PARTICLES], r[PYORRE_PARTICLES], a[PYORRE_PARTICLES];
     float sin[PYORRE_PARTICLES], cos[PYORRE_PARTICLES], envelope[PYORRE_PARTICLES];
+    // The points themselves, made as the coloured points are sent and sent again as the white
+    // cores.
+    Vector piste[PYORRE_PARTICLES];
 };
 
 static PyorreHiukkaset* pyorteet;
 Path* spiral1;
 Sync* pyorresync;
-// The vortex points, made as the coloured points are sent and sent again as the white cores;
-// sized once here so a frame allocates nothing.
-static Vector* pyorrepisteet;
 // The jets' points hang on t alone: their x and z offsets are worked out once, by the same
 // float arithmetic, so a frame takes no sine for them.
 static float (*pyorrejetxz)[2];
@@ -88,7 +88,6 @@ static float dcos(float a) {
 
 void pyorre_init() {
     pyorteet = new PyorreHiukkaset;
-    pyorrepisteet = new Vector[PYORRE_PARTICLES];
     pyorrejetxz = new float[PYORRE_JETPOINTS][2];
     pyorreaskeleet = new PyorreAskeleet;
     spiral1 = new Path();
@@ -198,11 +197,11 @@ void pyorre(float pos) {
     // Each point is made just before it is sent, and kept for the white cores.
     glBegin(GL_POINTS);
     for (int i = 0; i < n; i++) {
-        pyorrepisteet[i] = Vector(p.sin[i], 0, p.cos[i]) * p.r[i];
+        p.piste[i] = Vector(p.sin[i], 0, p.cos[i]) * p.r[i];
         const Vector& c = i % 7 == 0 ? oranssi : sininen;
         const float rgba[4] = {c.x, c.y, c.z, fade * p.envelope[i] * 0.3f};
         glColor4fv(rgba);
-        glVertex3fv(&pyorrepisteet[i].x);
+        glVertex3fv(&p.piste[i].x);
     }
     glEnd();
     glDepthMask(GL_TRUE);
@@ -212,7 +211,7 @@ void pyorre(float pos) {
     glColor4f(1, 1, 1, fade * sv);
     glBegin(GL_POINTS);
     for (int i = 0; i < n; i++)
-        glVertex3fv(&pyorrepisteet[i].x);
+        glVertex3fv(&p.piste[i].x);
     glEnd();
 
     // One number a frame from the shared generator for the flicker, whether or not it shows.
@@ -264,7 +263,6 @@ void pyorre_free() {
     delete spiral1;
     delete pyorresync;
     delete pyorteet;
-    delete[] pyorrepisteet;
     delete[] pyorrejetxz;
     delete pyorreaskeleet;
 }
