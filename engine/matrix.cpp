@@ -67,8 +67,7 @@ void makeRotations(const Vector* angles, Matrix* out, int n) {
 void turnXAxes(const Vector* angles, Vector* out, int n) {
     // makeRotationFrom's first column, operation for operation.
     with_sines(angles, n, [out](int i, const float* s, const float* c) {
-        float sa = s[0], ca = c[0], sb = s[1], cb = c[1], sc = s[2], cc = c[2];
-        out[i] = Vector(cb * cc, sa * sb * cc - ca * sc, ca * sb * cc + sa * sc);
+        out[i] = xAxisFrom(s[0], c[0], s[1], c[1], s[2], c[2]);
     });
 }
 

@@ -53,5 +53,10 @@ void makeRotations(const Vector* angles, Matrix* out, int n);
 // the coordinates h * m[0] + 0 * m[1] + 0 * m[2] and so on, which is out[i] * h exactly unless
 // a coordinate of out[i] * h is zero: there only the full product knows the zero's sign.
 void turnXAxes(const Vector* angles, Vector* out, int n);
+// One of turnXAxes' axes from its angles' sines and cosines (sa = (float)sin(angle.x) and so
+// on), for loops that take the sines themselves.
+inline Vector xAxisFrom(float sa, float ca, float sb, float cb, float sc, float cc) {
+    return Vector(cb * cc, sa * sb * cc - ca * sc, ca * sb * cc + sa * sc);
+}
 
 #endif
