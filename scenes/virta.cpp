@@ -310,13 +310,16 @@ static const double virtaproducterror = 1.0 / 35184372088832.0; // 2^-45
 // branches, and last sphereCoord itself for the few whose rounding the near values cannot
 // settle.
 static void virtaspheres(const float* r, const float* a, const float* b, Vector* out, int n) {
+    static double ad[VIRTA_PARTICLES], bd[VIRTA_PARTICLES];
     static double sa[VIRTA_PARTICLES], ca[VIRTA_PARTICLES], sb[VIRTA_PARTICLES],
         cb[VIRTA_PARTICLES];
     static bool settled[VIRTA_PARTICLES];
     for (int i = 0; i < n; i++) {
-        sincos_near(a[i], &sa[i], &ca[i]);
-        sincos_near(b[i], &sb[i], &cb[i]);
+        ad[i] = a[i];
+        bd[i] = b[i];
     }
+    sincos_nears(ad, sa, ca, n);
+    sincos_nears(bd, sb, cb, n);
     bool all = true;
     for (int i = 0; i < n; i++) {
         double x = sa[i] * cb[i], y = sa[i] * sb[i];
