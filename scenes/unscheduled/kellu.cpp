@@ -83,6 +83,12 @@ void kellu_init() {
     }
 }
 
+// Stick i's half, from its centre to one end, by its turn's x axis from the frame's sines.
+static Vector kelluhalf(const KelluTikut& t, int i) {
+    return xAxisFrom(t.sin[0][i], t.cos[0][i], t.sin[1][i], t.cos[1][i], t.sin[2][i], t.cos[2][i]) *
+           t.size[i];
+}
+
 // Turns every stick to pos into its ends. A stick lies along x, so only the x axis of its turn
 // matters: the angles first, then their sines a coordinate at a time, then the axes and ends.
 static void turn_sticks(float pos) {
@@ -97,17 +103,13 @@ static void turn_sticks(float pos) {
     // zero coordinate: sticks with one take the full product after the pass.
     int zeros = 0;
     for (int i = 0; i < KELLU_STICKS; i++) {
-        Vector axis =
-            xAxisFrom(t.sin[0][i], t.cos[0][i], t.sin[1][i], t.cos[1][i], t.sin[2][i], t.cos[2][i]);
-        Vector along = axis * t.size[i];
+        Vector along = kelluhalf(t, i);
         t.ends[2 * i] = t.from[i] + along;
         t.ends[2 * i + 1] = t.from[i] - along;
         zeros |= (along.x == 0) | (along.y == 0) | (along.z == 0);
     }
     for (int i = 0; zeros && i < KELLU_STICKS; i++) {
-        Vector axis =
-            xAxisFrom(t.sin[0][i], t.cos[0][i], t.sin[1][i], t.cos[1][i], t.sin[2][i], t.cos[2][i]);
-        Vector along = axis * t.size[i];
+        Vector along = kelluhalf(t, i);
         if (along.x != 0 && along.y != 0 && along.z != 0)
             continue;
         Matrix turn;
