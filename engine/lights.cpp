@@ -33,13 +33,6 @@ static void quad_corners(Vector centre, const Matrix& m, float w, float h, Vecto
     corner_coordinate(centre.z, &m.m[6], w, h, corner, &Vector::z);
 }
 
-static void quad_batch(GLenum prim, const Vector corner[4]) {
-    glBegin(prim);
-    for (int k = 0; k < 4; k++)
-        glVertex3fv(&corner[k].x);
-    glEnd();
-}
-
 // The coloured fill shared by both rectangles, with ordinary alpha blending.
 static void quad_fill(const Vector corner[4], Vector colour, float alpha) {
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
