@@ -2,6 +2,8 @@
 // Single precision throughout: the scenes' motion was tuned on float results.
 #include "engine/curves.h"
 
+#include "engine/clones.h"
+#include "engine/fasttrig.h"
 #include "engine/matrix.h"
 #include "engine/position.h"
 
@@ -69,25 +71,39 @@ static inline float window_fraction(const Line& l, float t) {
     return (t - l.startTime) / (l.endTime - l.startTime);
 }
 
-// Lines a pass: their angles, centres and matrices fit on the stack (about 4 KiB), so a frame
-// allocates nothing.
+// Lines a pass: their angles, sines, cosines and centres fit on the stack (about 3 KiB), so a
+// frame allocates nothing.
 enum { LINES_A_PASS = 64 };
 
-// The ends of m <= LINES_A_PASS lines, line which[i] at fraction f[i] of its window: calcPos's
-// steps, with the turns taken in one batch. A line lies along x, so only the x axis of its turn
-// matters: Vector(+-h, 0, 0) * turn is exactly +- h times that axis, but for a zero coordinate,
-// whose sign only the full product knows; lines with one are redone that way after the pass.
-static void line_pass(const Line* lines, const int* which, const float* f, int m, Vector* ends) {
-    Vector angles[LINES_A_PASS], centres[LINES_A_PASS], axes[LINES_A_PASS];
-    for (int i = 0; i < m; i++) {
+// The ends of 1 <= m <= LINES_A_PASS lines, line which[i] at fraction f[i] of its window: calcPos's
+// steps, with the turns' sines taken in one batch. A line lies along x, so only the x axis of
+// its turn matters: Vector(+-h, 0, 0) * turn is exactly +- h times that axis, but for a zero
+// coordinate, whose sign only the full product knows; lines with one are redone that way after
+// the pass. The angles go straight into the flat array the sine batch takes, and the clones
+// keep lerpVector's and xAxisFrom's roundings (no fused multiply-add).
+VECTOR_CLONES UNFUSED static void line_pass(const Line* lines, const int* which, const float* f,
+                                            int m, Vector* ends) {
+    float angles[3 * LINES_A_PASS], s[3 * LINES_A_PASS], c[3 * LINES_A_PASS];
+    Vector centres[LINES_A_PASS];
+    // A do-while, as m >= 1: the compiler then sees the angles written before the batch reads
+    // them.
+    int i = 0;
+    do {
         const Line& l = lines[which[i]];
-        angles[i] = lerpVector(l.rotStart, l.rotEnd, f[i]);
-        centres[i] = lerpVector(l.posStart, l.posEnd, f[i]);
-    }
-    turnXAxes(angles, axes, m);
+        // lerpVector(l.rotStart, l.rotEnd, f[i]), a coordinate at a time.
+        float u = 1.0f - f[i], t = f[i];
+        angles[3 * i] = l.rotStart.x * u + l.rotEnd.x * t;
+        angles[3 * i + 1] = l.rotStart.y * u + l.rotEnd.y * t;
+        angles[3 * i + 2] = l.rotStart.z * u + l.rotEnd.z * t;
+        centres[i] = lerpVectorInline(l.posStart, l.posEnd, t);
+    } while (++i < m);
+    sincos_floats(angles, s, c, 3 * m);
     int zeros = 0;
     for (int i = 0; i < m; i++) {
-        Vector along = axes[i] * lines[which[i]].halfLength;
+        const float* si = s + 3 * i;
+        const float* ci = c + 3 * i;
+        Vector along =
+            xAxisFrom(si[0], ci[0], si[1], ci[1], si[2], ci[2]) * lines[which[i]].halfLength;
         Vector* e = ends + 2 * which[i];
         e[0] = centres[i] + along;
         e[1] = centres[i] - along;
@@ -95,11 +111,13 @@ static void line_pass(const Line* lines, const int* which, const float* f, int m
     }
     for (int i = 0; zeros && i < m; i++) {
         float h = lines[which[i]].halfLength;
-        Vector along = axes[i] * h;
+        const float* si = s + 3 * i;
+        const float* ci = c + 3 * i;
+        Vector along = xAxisFrom(si[0], ci[0], si[1], ci[1], si[2], ci[2]) * h;
         if (along.x != 0 && along.y != 0 && along.z != 0)
             continue;
         Matrix turn;
-        turn.makeRotation(angles[i].x, angles[i].y, angles[i].z);
+        turn.makeRotation(angles[3 * i], angles[3 * i + 1], angles[3 * i + 2]);
         Vector* e = ends + 2 * which[i];
         e[0] = centres[i] + Vector(h, 0, 0) * turn;
         e[1] = centres[i] + Vector(-h, 0, 0) * turn;
