@@ -64,13 +64,6 @@ void makeRotations(const Vector* angles, Matrix* out, int n) {
     });
 }
 
-void turnXAxes(const Vector* angles, Vector* out, int n) {
-    // makeRotationFrom's first column, operation for operation.
-    with_sines(angles, n, [out](int i, const float* s, const float* c) {
-        out[i] = xAxisFrom(s[0], c[0], s[1], c[1], s[2], c[2]);
-    });
-}
-
 Matrix Matrix::makeTranspose() {
     *this = Matrix(m[0], m[3], m[6], m[1], m[4], m[7], m[2], m[5], m[8]);
     return *this;

