@@ -10,6 +10,9 @@
 // windows: the show is played on its virtual clock through the null back end up to each frame,
 // so scene statics, sync pulses and the music position are as the show has them there. The
 // unscheduled scenes follow at the show's end, with the clock and music as left there.
+//
+// `ordune_bench_scenes --merge TABLE... [--markdown=FILE]` runs nothing: it makes one table of
+// the tables that several runs wrote with --markdown.
 #include "bench/allocations.h"
 #include "bench/report.h"
 #include "engine/gl.h"
@@ -27,6 +30,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -227,31 +231,120 @@ std::string sample_name(const Sample& s) {
     return std::string("frame/") + s.scene->name + "/" + pos;
 }
 
-void write_tables(const std::vector<BenchResult>& results, FILE* out) {
+// One line of the table: a frame's measurements, from one run or the medians of several.
+struct Row {
+    std::string scene, pos;
+    long batches, vertices;
+    double frame_us, floor_us, ratio, allocations;
+};
+
+void write_rows(const std::vector<Row>& rows, FILE* out) {
     fprintf(out, "| scene | pos | batches | vertices | frame (us) | floor (us) | ratio | "
                  "allocations a frame |\n");
     fprintf(out, "|---|---|---|---|---|---|---|---|\n");
     int over = 0, allocating = 0;
-    for (const Sample& s : samples) {
-        const BenchResult* r = bench_find(results, sample_name(s));
-        if (!r)
-            continue;
-        double ratio = r->counters.at("ratio");
-        double allocations = r->counters.at("allocs");
-        over += ratio > floor_goal;
-        allocating += allocations > 0;
-        fprintf(out, "| %s | %.2f | %zu | %ld | %.1f | %.1f | %.2f%s | %.1f%s |\n", s.scene->name,
-                s.pos, s.batches.size(), s.vertices, r->counters.at("frame_us"),
-                r->counters.at("floor_us"), ratio, ratio > floor_goal ? " (over)" : "", allocations,
-                allocations > 0 ? " (over)" : "");
+    for (const Row& r : rows) {
+        over += r.ratio > floor_goal;
+        allocating += r.allocations > 0;
+        fprintf(out, "| %s | %s | %ld | %ld | %.1f | %.1f | %.2f%s | %.1f%s |\n", r.scene.c_str(),
+                r.pos.c_str(), r.batches, r.vertices, r.frame_us, r.floor_us, r.ratio,
+                r.ratio > floor_goal ? " (over)" : "", r.allocations,
+                r.allocations > 0 ? " (over)" : "");
     }
     fprintf(out, "\nFrames over %.1f times their floor: %d. Frames that allocate: %d.\n",
             floor_goal, over, allocating);
 }
 
+void write_tables(const std::vector<BenchResult>& results, FILE* out) {
+    std::vector<Row> rows;
+    for (const Sample& s : samples) {
+        const BenchResult* r = bench_find(results, sample_name(s));
+        if (!r)
+            continue;
+        char pos[16];
+        snprintf(pos, sizeof pos, "%.2f", s.pos);
+        rows.push_back({s.scene->name, pos, (long)s.batches.size(), s.vertices,
+                        r->counters.at("frame_us"), r->counters.at("floor_us"),
+                        r->counters.at("ratio"), r->counters.at("allocs")});
+    }
+    write_rows(rows, out);
+}
+
+// The rows of a table write_rows wrote; a line that is not a row of eight cells is skipped.
+std::vector<Row> read_rows(FILE* in) {
+    std::vector<Row> rows;
+    char line[512], scene[64], pos[16];
+    Row r;
+    while (fgets(line, sizeof line, in))
+        if (sscanf(line, "| %63s | %15s | %ld | %ld | %lf | %lf | %lf%*[^|]| %lf", scene, pos,
+                   &r.batches, &r.vertices, &r.frame_us, &r.floor_us, &r.ratio,
+                   &r.allocations) == 8) {
+            r.scene = scene;
+            r.pos = pos;
+            rows.push_back(r);
+        }
+    return rows;
+}
+
+// --merge TABLE...: one table from the tables of several runs, each cell the median of the
+// runs' (allocations: the most any run counted). A run is one process, and a process's speed
+// depends on where its code and stack landed, so the table of a single run can sit 20-30 %
+// off on some frames; the median of separate processes stands against one such.
+int merge_tables(int n, char** files, const char* markdown) {
+    std::vector<std::vector<Row>> runs;
+    for (int i = 0; i < n; i++) {
+        FILE* in = fopen(files[i], "r");
+        if (!in) {
+            fprintf(stderr, "ordune_bench_scenes: cannot read %s\n", files[i]);
+            return 1;
+        }
+        runs.push_back(read_rows(in));
+        fclose(in);
+        if (runs.back().size() != runs[0].size()) {
+            fprintf(stderr, "ordune_bench_scenes: %s has other rows than %s\n", files[i], files[0]);
+            return 1;
+        }
+    }
+    std::vector<Row> rows;
+    for (size_t k = 0; k < runs[0].size(); k++) {
+        std::vector<double> frame, floor, ratio;
+        Row r = runs[0][k];
+        for (const std::vector<Row>& run : runs) {
+            frame.push_back(run[k].frame_us);
+            floor.push_back(run[k].floor_us);
+            ratio.push_back(run[k].ratio);
+            r.allocations = std::max(r.allocations, run[k].allocations);
+        }
+        r.frame_us = median(frame);
+        r.floor_us = median(floor);
+        r.ratio = median(ratio);
+        rows.push_back(r);
+    }
+    FILE* out = markdown ? fopen(markdown, "w") : stdout;
+    if (!out) {
+        fprintf(stderr, "ordune_bench_scenes: cannot write %s\n", markdown);
+        return 1;
+    }
+    write_rows(rows, out);
+    if (out != stdout)
+        fclose(out);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+    static const char markdown_option[] = "--markdown=";
+    if (argc > 1 && strcmp(argv[1], "--merge") == 0) {
+        const char* markdown = nullptr;
+        if (argc > 2 && strncmp(argv[argc - 1], markdown_option, sizeof markdown_option - 1) == 0)
+            markdown = argv[--argc] + sizeof markdown_option - 1;
+        if (argc < 3) {
+            fprintf(stderr, "usage: ordune_bench_scenes --merge TABLE... [--markdown=FILE]\n");
+            return 1;
+        }
+        return merge_tables(argc - 2, argv + 2, markdown);
+    }
     gl_use_null();
     offline_begin();
     // show_init builds every scheduled scene and kellu; these two only tools build.
