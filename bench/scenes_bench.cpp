@@ -300,7 +300,10 @@ int merge_tables(int n, char** files, const char* markdown) {
         }
         runs.push_back(read_rows(in));
         fclose(in);
-        if (runs.back().size() != runs[0].size()) {
+        bool same = runs.back().size() == runs[0].size();
+        for (size_t k = 0; same && k < runs[0].size(); k++)
+            same = runs.back()[k].scene == runs[0][k].scene && runs.back()[k].pos == runs[0][k].pos;
+        if (!same) {
             fprintf(stderr, "ordune_bench_scenes: %s has other rows than %s\n", files[i], files[0]);
             return 1;
         }
