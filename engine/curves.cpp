@@ -75,10 +75,10 @@ static inline float window_fraction(const Line& l, float t) {
 // frame allocates nothing.
 enum { LINES_A_PASS = 64 };
 
-// The ends of 1 <= m <= LINES_A_PASS lines, line which[i] at fraction f[i] of its window: calcPos's
-// steps, with the turns' sines taken in one batch. A line lies along x, so only the x axis of
-// its turn matters: Vector(+-h, 0, 0) * turn is exactly +- h times that axis, but for a zero
-// coordinate, whose sign only the full product knows; lines with one are redone that way after
+// The ends of 1 <= m <= LINES_A_PASS lines, line which[i] at fraction f[i] of its window:
+// calcPos's steps, with the turns' sines taken in one batch. A line lies along x, so only the x
+// axis of its turn matters: Vector(+-h, 0, 0) * turn is exactly +- h times that axis, but for a
+// zero coordinate, whose sign only the full product knows; lines with one are redone that way after
 // the pass. The angles go straight into the flat array the sine batch takes, and the clones
 // keep lerpVector's and xAxisFrom's roundings (no fused multiply-add).
 VECTOR_CLONES UNFUSED static void line_pass(const Line* lines, const int* which, const float* f,
@@ -90,12 +90,11 @@ VECTOR_CLONES UNFUSED static void line_pass(const Line* lines, const int* which,
     int i = 0;
     do {
         const Line& l = lines[which[i]];
-        // lerpVector(l.rotStart, l.rotEnd, f[i]), a coordinate at a time.
-        float u = 1.0f - f[i], t = f[i];
-        angles[3 * i] = l.rotStart.x * u + l.rotEnd.x * t;
-        angles[3 * i + 1] = l.rotStart.y * u + l.rotEnd.y * t;
-        angles[3 * i + 2] = l.rotStart.z * u + l.rotEnd.z * t;
-        centres[i] = lerpVectorInline(l.posStart, l.posEnd, t);
+        Vector a = lerpVectorInline(l.rotStart, l.rotEnd, f[i]);
+        angles[3 * i] = a.x;
+        angles[3 * i + 1] = a.y;
+        angles[3 * i + 2] = a.z;
+        centres[i] = lerpVectorInline(l.posStart, l.posEnd, f[i]);
     } while (++i < m);
     sincos_floats(angles, s, c, 3 * m);
     int zeros = 0;
