@@ -106,20 +106,15 @@ VECTOR_CLONES UNFUSED static void line_pass(const Line* lines, const int* which,
         Vector* e = ends + 2 * which[i];
         e[0] = centres[i] + along;
         e[1] = centres[i] - along;
-        zeros |= (along.x == 0) | (along.y == 0) | (along.z == 0);
+        zeros |= hasZeroCoordinate(along);
     }
     for (int i = 0; zeros && i < m; i++) {
         float h = lines[which[i]].halfLength;
         const float* si = s + 3 * i;
         const float* ci = c + 3 * i;
-        Vector along = xAxisFrom(si[0], ci[0], si[1], ci[1], si[2], ci[2]) * h;
-        if (along.x != 0 && along.y != 0 && along.z != 0)
-            continue;
-        Matrix turn;
-        turn.makeRotation(angles[3 * i], angles[3 * i + 1], angles[3 * i + 2]);
-        Vector* e = ends + 2 * which[i];
-        e[0] = centres[i] + Vector(h, 0, 0) * turn;
-        e[1] = centres[i] + Vector(-h, 0, 0) * turn;
+        if (hasZeroCoordinate(xAxisFrom(si[0], ci[0], si[1], ci[1], si[2], ci[2]) * h))
+            turnedStickEnds(centres[i], h, angles[3 * i], angles[3 * i + 1], angles[3 * i + 2],
+                            ends + 2 * which[i]);
     }
 }
 

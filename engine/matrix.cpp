@@ -64,6 +64,13 @@ void makeRotations(const Vector* angles, Matrix* out, int n) {
     });
 }
 
+void turnedStickEnds(Vector centre, float h, float a, float b, float c, Vector ends[2]) {
+    Matrix turn;
+    turn.makeRotation(a, b, c);
+    ends[0] = centre + Vector(h, 0, 0) * turn;
+    ends[1] = centre + Vector(-h, 0, 0) * turn;
+}
+
 Matrix Matrix::makeTranspose() {
     *this = Matrix(m[0], m[3], m[6], m[1], m[4], m[7], m[2], m[5], m[8]);
     return *this;

@@ -56,4 +56,14 @@ inline Vector xAxisFrom(float sa, float ca, float sb, float cb, float sc, float 
     return Vector(cb * cc, sa * sb * cc - ca * sc, ca * sb * cc + sa * sc);
 }
 
+// Whether a stick's half, xAxisFrom(...) * h, has a zero coordinate: then its ends must come
+// from turnedStickEnds. Both comparisons are made without a branch, for the vector loops.
+inline bool hasZeroCoordinate(Vector v) {
+    return (v.x == 0) | (v.y == 0) | (v.z == 0);
+}
+// ends[0] and ends[1] = centre + Vector(h, 0, 0) * M and centre + Vector(-h, 0, 0) * M, M the
+// matrix makeRotation(a, b, c) builds: the full products, for the sticks hasZeroCoordinate
+// turns down.
+void turnedStickEnds(Vector centre, float h, float a, float b, float c, Vector ends[2]);
+
 #endif

@@ -106,17 +106,12 @@ static void turn_sticks(float pos) {
         Vector along = kelluhalf(t, i);
         t.ends[2 * i] = t.from[i] + along;
         t.ends[2 * i + 1] = t.from[i] - along;
-        zeros |= (along.x == 0) | (along.y == 0) | (along.z == 0);
+        zeros |= hasZeroCoordinate(along);
     }
-    for (int i = 0; zeros && i < KELLU_STICKS; i++) {
-        Vector along = kelluhalf(t, i);
-        if (along.x != 0 && along.y != 0 && along.z != 0)
-            continue;
-        Matrix turn;
-        turn.makeRotation(t.angle[0][i], t.angle[1][i], t.angle[2][i]);
-        t.ends[2 * i] = t.from[i] + Vector(t.size[i], 0, 0) * turn;
-        t.ends[2 * i + 1] = t.from[i] + Vector(-t.size[i], 0, 0) * turn;
-    }
+    for (int i = 0; zeros && i < KELLU_STICKS; i++)
+        if (hasZeroCoordinate(kelluhalf(t, i)))
+            turnedStickEnds(t.from[i], t.size[i], t.angle[0][i], t.angle[1][i], t.angle[2][i],
+                            t.ends + 2 * i);
 }
 
 // One batch of every stick as turned: each in its own colour, or all white, at the given alpha.
