@@ -8,8 +8,8 @@
 // frames start where the previous scene's measured frames ended.
 #include "bench/report.h"
 #include "engine/gl.h"
-#include "engine/offline.h"
-#include "engine/show.h"
+#include "show/offline.h"
+#include "show/show.h"
 #include "tools/egl.h"
 
 #include <benchmark/benchmark.h>
@@ -60,7 +60,8 @@ void write_tables(const std::vector<BenchResult>& results, FILE* out) {
     fprintf(out, "|---|---|---|---|---|\n");
     long frames = 0;
     double seconds = 0;
-    for (const SceneEntry& e : timeline) {
+    for (int i = 0; i < TIMELINE_SCENES; i++) {
+        const SceneEntry& e = scenes[i];
         const BenchResult* r = bench_find(results, std::string("render/") + e.name);
         if (!r || r->iterations == 0)
             continue;
@@ -95,11 +96,11 @@ int main(int argc, char** argv) {
 
     long from = 0;
     for (int i = 0; i < TIMELINE_SCENES; i++) {
-        scene_frames.push_back(frames_of(timeline[i], from));
+        scene_frames.push_back(frames_of(scenes[i], from));
         if (scene_frames[i].empty())
             continue;
         from = scene_frames[i].back() + 1;
-        benchmark::RegisterBenchmark((std::string("render/") + timeline[i].name).c_str(),
+        benchmark::RegisterBenchmark((std::string("render/") + scenes[i].name).c_str(),
                                      bench_window, i)
             ->Iterations((long)scene_frames[i].size())
             ->Unit(benchmark::kMillisecond);

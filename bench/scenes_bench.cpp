@@ -17,9 +17,9 @@
 #include "bench/report.h"
 #include "engine/gl.h"
 #include "engine/glrecorder.h"
-#include "engine/offline.h"
+#include "show/offline.h"
 #include "engine/position.h"
-#include "engine/show.h"
+#include "show/show.h"
 #include "scenes/scenes.h"
 
 #include <benchmark/benchmark.h>
@@ -355,8 +355,9 @@ int main(int argc, char** argv) {
     neuronit_init();
 
     // Every sample exists before any benchmark is registered: they hold pointers into it.
-    for (const SceneEntry& e : timeline)
+    for (int i = 0; i < TIMELINE_SCENES; i++)
         for (float p : bench_positions) {
+            const SceneEntry& e = scenes[i];
             int ms = e.window[0] + (int)(p * (float)(e.window[1] - e.window[0]));
             long frame = offline_frame_at(ms / 1000.0, bench_fps);
             // The pos the show passes at that frame, which differs from p by under a frame.

@@ -7,7 +7,7 @@
 #include "bench/report.h"
 #include "engine/colors.h"
 #include "engine/gl.h"
-#include "engine/show.h"
+#include "show/show.h"
 #include "engine/texture.h"
 #include "engine/textimages.h"
 #include "molecules/molecules.h"

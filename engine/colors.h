@@ -11,4 +11,7 @@ extern Vector sininen;  // blue (31, 65, 126)/255
 extern Vector punainen; // red
 extern Vector violetti; // violet
 
+// The colour each frame is cleared to: black until the show is built, then harmaa.
+extern Vector clearcolor;
+
 #endif

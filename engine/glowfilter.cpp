@@ -3,7 +3,8 @@
 #include "engine/glowfilter.h"
 #include "engine/gl.h"
 #include "engine/projection.h"
-#include "engine/show.h"
+#include "engine/colors.h"
+#include "engine/window.h"
 #include "engine/texture.h"
 
 #include <cmath>

@@ -6,7 +6,7 @@
 // main thread only reads those atomics. release() closes the device, which joins the thread,
 // before anything is freed.
 #include "engine/sound.h"
-#include "engine/show.h"
+#include "engine/timer.h"
 
 #include <SDL.h>
 #include <atomic>
@@ -19,6 +19,8 @@
 #include <dlfcn.h>
 #include <libopenmpt/libopenmpt.h>
 #include <sys/stat.h>
+
+Sound sound;
 
 static const char* const MUSIC_FILE = "music.xm";
 // Anything larger is not a soundtrack; the cap also keeps a device file from reading forever.

@@ -77,4 +77,7 @@ inline unsigned int sound_pack(unsigned int order, unsigned int row) {
 void sound_feed(short* out, int frames, long long at_us);
 unsigned int sound_heard_at(long long at_us);
 
+// The music player, one for the whole run.
+extern Sound sound;
+
 #endif

@@ -2,7 +2,8 @@
 // milliseconds, the same truncation the main loop applies to the frame.
 #include "engine/sync.h"
 #include "engine/position.h"
-#include "engine/show.h"
+#include "engine/sound.h"
+#include "engine/timer.h"
 
 #include <cstring>
 
@@ -13,18 +14,18 @@ static int* zeroed(int n) {
 }
 
 // Built on first use, so tracks constructed during static initialisation find it ready.
-static std::vector<SyncSource>& registry() {
-    static std::vector<SyncSource> tracks;
+static std::vector<const Sync*>& registry() {
+    static std::vector<const Sync*> tracks;
     return tracks;
 }
 
-const std::vector<SyncSource>& sync_tracks() {
+const std::vector<const Sync*>& sync_tracks() {
     return registry();
 }
 
-Sync::Sync(int capacity, const char* file, int line)
-    : activated(0), capacity(capacity < 0 ? 0 : capacity), count(0) {
-    registry().push_back({this, file, line});
+Sync::Sync(int capacity, const char* scene)
+    : activated(0), capacity(capacity < 0 ? 0 : capacity), count(0), scene(scene) {
+    registry().push_back(this);
     eventOrder = zeroed(this->capacity);
     eventRow = zeroed(this->capacity);
     eventDuration = zeroed(this->capacity);
@@ -35,9 +36,9 @@ Sync::Sync(int capacity, const char* file, int line)
 
 // The arrays of a zero-capacity track are empty allocations; they are released all the same.
 Sync::~Sync() {
-    std::vector<SyncSource>& tracks = registry();
+    std::vector<const Sync*>& tracks = registry();
     for (size_t i = 0; i < tracks.size(); i++)
-        if (tracks[i].track == this) {
+        if (tracks[i] == this) {
             tracks.erase(tracks.begin() + (long)i);
             break;
         }

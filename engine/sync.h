@@ -28,10 +28,11 @@ class Sync {
     int* eventEnd;      // eventStart + eventDuration
     int* eventFired;    // 0 until it fires, then 1 for good
 
-    // A negative capacity is taken as 0: a track with no slots, whose value is always 0.
-    // file and line name the code that built the track, the caller's by default; the cue sheet
-    // tells by them which scene a track belongs to.
-    explicit Sync(int capacity, const char* file = __builtin_FILE(), int line = __builtin_LINE());
+    const char* scene; // the name of the scene that made the track, "" for none; not owned
+
+    // A negative capacity is taken as 0: a track with no slots, whose value is always 0. A scene
+    // names itself (`new Sync(8, "virta")`), so that the cue sheet knows whose track it is.
+    explicit Sync(int capacity, const char* scene = "");
     ~Sync();
     Sync(const Sync&) = delete;
     Sync& operator=(const Sync&) = delete;
@@ -46,13 +47,8 @@ class Sync {
     int getActivated();
 };
 
-// Every track alive, in construction order, with where it was built: a track joins the list
-// when constructed and leaves it when deleted. For tools that list the show's cues.
-struct SyncSource {
-    const Sync* track;
-    const char* file; // as the compiler saw it, often a full path
-    int line;
-};
-const std::vector<SyncSource>& sync_tracks();
+// Every track alive, in construction order: a track joins the list when constructed and leaves
+// it when deleted. For tools that list the show's cues.
+const std::vector<const Sync*>& sync_tracks();
 
 #endif

@@ -4,6 +4,8 @@
 
 #include <SDL.h>
 
+Timer kello;
+
 static float now_seconds() {
     return (float)((double)(float)SDL_GetTicks() / 1000.0);
 }

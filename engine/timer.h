@@ -20,4 +20,7 @@ class Timer {
     void add(float seconds);
 };
 
+// The show clock, one for the whole run; the driver starts and updates it, the tools set time.
+extern Timer kello;
+
 #endif

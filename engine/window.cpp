@@ -6,6 +6,10 @@
 #include <cstdlib>
 #include <cstring>
 
+Window win;
+int OPENGL_XRES = 1024;
+int OPENGL_YRES = 768;
+
 static const char* caption = "Mervane::Ordune";
 
 int Window::create(bool) {

@@ -11,4 +11,11 @@ class Window {
     int create(bool unused);
 };
 
+// The display, one for the whole run.
+extern Window win;
+// The frame's size in pixels: the viewport, and the aspect ratio's numerator and denominator.
+// 1024x768 for the live show; the offline tools set their render size.
+extern int OPENGL_XRES;
+extern int OPENGL_YRES;
+
 #endif

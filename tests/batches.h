@@ -55,4 +55,13 @@ inline Vector forward_of(const GlMat4& m) {
     return Vector(-m.m[2], -m.m[6], -m.m[10]);
 }
 
+// The batches of one primitive in a frame the caller keeps, in drawing order.
+inline std::vector<const GlBatch*> batches_in(const std::vector<GlBatch>& frame, GLenum prim) {
+    std::vector<const GlBatch*> out;
+    for (const GlBatch& b : frame)
+        if (b.prim == prim)
+            out.push_back(&b);
+    return out;
+}
+
 #endif

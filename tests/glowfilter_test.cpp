@@ -6,7 +6,7 @@
 #include "engine/glowfilter.h"
 #include "engine/glrecorder.h"
 #include "engine/projection.h"
-#include "engine/show.h"
+#include "show/show.h"
 #include "engine/texture.h"
 #include "tools/egl.h"
 

@@ -5,7 +5,7 @@
 #include "engine/glrecorder.h"
 #include "engine/position.h"
 #include "engine/random.h"
-#include "engine/show.h"
+#include "show/show.h"
 #include "engine/sync.h"
 #include "scenes/kasvu.h"
 #include "scenes/scenes.h"

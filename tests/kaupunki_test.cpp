@@ -7,7 +7,7 @@
 #include "engine/path.h"
 #include "engine/position.h"
 #include "engine/random.h"
-#include "engine/show.h"
+#include "show/show.h"
 #include "molecules/molecules.h"
 #include "scenes/kaupunki.h"
 #include "scenes/scenes.h"

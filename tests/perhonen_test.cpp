@@ -5,7 +5,7 @@
 #include "engine/glrecorder.h"
 #include "engine/object.h"
 #include "engine/position.h"
-#include "engine/show.h"
+#include "show/show.h"
 #include "engine/sync.h"
 #include "engine/textimages.h"
 #include "scenes/perhonen.h"

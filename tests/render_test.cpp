@@ -1,7 +1,7 @@
 // The offline renderer's parts that need no GL context: the cue sheet over a made-up music
 // trace and over a module of the test's own, the track registry it reads, contact-sheet labels
 // and scaling, and the WAV and PNG writers' files.
-#include "engine/show.h"
+#include "show/show.h"
 #include "engine/sync.h"
 #include "tests/xmwrite.h"
 #include "tools/cues.h"
@@ -38,19 +38,17 @@ static std::vector<Cue> newest(const MusicTrace& t, size_t before) {
     return std::vector<Cue>(all.begin() + (long)before, all.end());
 }
 
-TEST(SyncRegistry, TracksJoinWhereBuiltAndLeaveWhenDeleted) {
+TEST(SyncRegistry, TracksJoinWithTheirSceneAndLeaveWhenDeleted) {
     size_t before = sync_tracks().size();
     Sync* a = new Sync(2);
-    int line = __LINE__ - 1;
     ASSERT_EQ(sync_tracks().size(), before + 1);
-    const SyncSource& s = sync_tracks().back();
-    EXPECT_EQ(s.track, a);
-    EXPECT_NE(strstr(s.file, "render_test.cpp"), nullptr) << s.file;
-    EXPECT_EQ(s.line, line);
-    Sync* b = new Sync(1, "scenes/virta.cpp", 7);
+    EXPECT_EQ(sync_tracks().back(), a);
+    EXPECT_STREQ(a->scene, "");
+    Sync* b = new Sync(1, "virta");
     delete a;
     ASSERT_EQ(sync_tracks().size(), before + 1);
-    EXPECT_EQ(sync_tracks().back().track, b);
+    EXPECT_EQ(sync_tracks().back(), b);
+    EXPECT_STREQ(b->scene, "virta");
     delete b;
     EXPECT_EQ(sync_tracks().size(), before);
 }
@@ -62,10 +60,10 @@ TEST(CueSheet, FirstTimeAndWhetherTheSceneWindowMeetsTheRow) {
     tb.place(60, 3, 178790, 178834); // begins 10 ms before kaupunki opens at 178800
     tb.place(60, 4, 178700, 178744); // over before kaupunki opens
     size_t before = cues_collect(tb.t).size();
-    Sync alku(4, "/src/scenes/alku.cpp", 1);
+    Sync alku(4, "alku");
     alku.add(1, 2, 500);
     alku.add(9, 9, 500); // never reached
-    Sync kaupunki(2, "scenes/kaupunki.cpp", 1);
+    Sync kaupunki(2, "kaupunki");
     kaupunki.add(60, 3, 100);
     kaupunki.add(60, 4, 100);
     std::vector<Cue> c = newest(tb.t, before);
@@ -87,11 +85,11 @@ TEST(CueSheet, RowsOutsideEveryWindowAndUnscheduledTracksAreMissed) {
     TraceBuilder tb;
     tb.place(2, 0, 50000, 50044); // viivatus's window is 39500..59800, ruutu's 79000..102000
     size_t before = cues_collect(tb.t).size();
-    Sync ruutu(1, "scenes/ruutu.cpp", 1);
+    Sync ruutu(1, "ruutu");
     ruutu.add(2, 0, 10);
-    Sync kellu(1, "scenes/unscheduled/kellu.cpp", 1);
+    Sync kellu(1, "kellu");
     kellu.add(2, 0, 10);
-    Sync helper(1, "engine/lights.cpp", 1);
+    Sync helper(1, "lights");
     helper.add(2, 0, 10);
     std::vector<Cue> c = newest(tb.t, before);
     ASSERT_EQ(c.size(), 3u);
@@ -106,12 +104,12 @@ TEST(CueSheet, RowsOutsideEveryWindowAndUnscheduledTracksAreMissed) {
 TEST(CueSheet, TracksAreNumberedWithinTheirSceneAndAddsPastCapacityDropped) {
     TraceBuilder tb;
     size_t before = cues_collect(tb.t).size();
-    Sync first(1, "scenes/pyorre.cpp", 1);
+    Sync first(1, "pyorre");
     first.add(3, 16, 500);
     first.add(4, 0, 500); // past capacity: dropped by Sync, so not on the sheet
-    Sync other(1, "scenes/virta.cpp", 1);
+    Sync other(1, "virta");
     other.add(5, 0, 500);
-    Sync second(1, "scenes/pyorre.cpp", 2);
+    Sync second(1, "pyorre");
     second.add(6, 0, 500);
     std::vector<Cue> c = newest(tb.t, before);
     ASSERT_EQ(c.size(), 3u);
@@ -150,7 +148,7 @@ TEST(CueSheet, FollowsAnyModuleThroughItsPatternBreaks) {
     EXPECT_EQ(chdir(cwd), 0);
     rmdir(dir);
 
-    Sync track(4, "scenes/alku.cpp", 1);
+    Sync track(4, "alku");
     track.add(0, 2, 100);
     track.add(1, 5, 100);
     track.add(1, 7, 100);

@@ -4,7 +4,7 @@
 #include "engine/gl.h"
 #include "engine/glrecorder.h"
 #include "engine/position.h"
-#include "engine/show.h"
+#include "show/show.h"
 #include "engine/sync.h"
 #include "molecules/molecules.h"
 #include "scenes/ruutu.h"

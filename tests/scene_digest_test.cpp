@@ -7,7 +7,7 @@
 //   ORDUNE_WRITE_DIGESTS=1 build/ordune_tests --gtest_filter='SceneDigest.*'
 #include "engine/gl.h"
 #include "engine/glrecorder.h"
-#include "engine/show.h"
+#include "show/show.h"
 #include "engine/sync.h"
 #include "scenes/scenes.h"
 
@@ -76,16 +76,13 @@ void digest_batch(Digest& d, const GlBatch& b) {
 // The music positions of the events of the tracks a scene's file built, so that its frames
 // can be drawn with cues firing.
 std::vector<std::pair<int, int>> cues_of(const char* scene) {
-    std::string suffix = std::string("/") + scene + ".cpp";
     std::vector<std::pair<int, int>> cues;
-    for (const SyncSource& s : sync_tracks()) {
-        std::string file = s.file;
-        if (file.size() < suffix.size() ||
-            file.compare(file.size() - suffix.size(), suffix.size(), suffix) != 0)
+    for (const Sync* s : sync_tracks()) {
+        if (strcmp(s->scene, scene) != 0)
             continue;
-        int n = s.track->count < s.track->capacity ? s.track->count : s.track->capacity;
+        int n = s->count < s->capacity ? s->count : s->capacity;
         for (int i = 0; i < n; i++)
-            cues.push_back({s.track->eventOrder[i], s.track->eventRow[i]});
+            cues.push_back({s->eventOrder[i], s->eventRow[i]});
     }
     return cues;
 }
@@ -128,7 +125,8 @@ std::vector<std::string> digest_all() {
     rata_init();
     neuronit_init();
     std::vector<std::string> lines;
-    for (const SceneEntry& e : timeline) {
+    for (int i = 0; i < TIMELINE_SCENES; i++) {
+        const SceneEntry& e = scenes[i];
         int cue = 0;
         for (float pos : digest_positions) {
             float ms = (float)e.window[0] + pos * (float)(e.window[1] - e.window[0]);

@@ -7,7 +7,7 @@
 #include "engine/glrecorder.h"
 #include "engine/matrix.h"
 #include "engine/random.h"
-#include "engine/show.h"
+#include "show/show.h"
 #include "engine/textimages.h"
 #include "molecules/molecules.h"
 #include "scenes/alku.h"

@@ -1,8 +1,8 @@
 // A soundtrack far shorter than the show: the whole show still plays on the virtual clock, and
 // from the song's end to the show's the music position holds the song's last row.
 #include "engine/gl.h"
-#include "engine/offline.h"
-#include "engine/show.h"
+#include "show/offline.h"
+#include "show/show.h"
 #include "tests/xmwrite.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 #include "engine/glrecorder.h"
 #include "engine/position.h"
 #include "engine/random.h"
-#include "engine/show.h"
+#include "show/show.h"
 
 #include <cmath>
 #include <cstring>
@@ -124,7 +124,7 @@ TEST(Timeline, SceneLookup) {
     EXPECT_EQ(scene_find("kellu")->window[0], -1);
     EXPECT_EQ(scene_find("virta")->window[1], 180000);
     EXPECT_EQ(scene_find("nothing"), nullptr);
-    for (const SceneEntry& s : timeline)
+    for (const SceneEntry& s : scenes)
         EXPECT_NE(strstr(scene_names(), s.name), nullptr) << s.name;
 }
 

@@ -1,7 +1,7 @@
 // The music player: the position the offline mode reports against the tempo arithmetic of
 // modules written here, the heard-row model of the live queue, the silent paths for bad files
 // and a missing device, and the real modules in the shared fixtures when they are there.
-#include "engine/show.h"
+#include "show/show.h"
 #include "engine/sound.h"
 #include "engine/sync.h"
 #include "tests/xmwrite.h"

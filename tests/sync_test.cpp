@@ -1,6 +1,6 @@
 // Sync tracks: firing on the exact order and row, pulses decaying by the clock in whole
 // milliseconds, saturation, and the slots that were never filled.
-#include "engine/show.h"
+#include "show/show.h"
 #include "engine/sync.h"
 
 #include <gtest/gtest.h>

@@ -6,7 +6,7 @@
 #include "engine/glrecorder.h"
 #include "engine/position.h"
 #include "engine/random.h"
-#include "engine/show.h"
+#include "show/show.h"
 #include "engine/sync.h"
 #include "engine/vector.h"
 #include "scenes/scenes.h"
@@ -380,11 +380,9 @@ TEST_F(Kellu, SticksRiseFromThirtyToSeventyPercentOnACueAndDecayIn400ms) {
 
 TEST_F(Kellu, FortyEightCuesOf400ms) {
     const Sync* track = nullptr;
-    for (const SyncSource& s : sync_tracks()) {
-        size_t n = strlen(s.file);
-        if (n >= 9 && strcmp(s.file + n - 9, "kellu.cpp") == 0)
-            track = s.track;
-    }
+    for (const Sync* s : sync_tracks())
+        if (strcmp(s->scene, "kellu") == 0)
+            track = s;
     ASSERT_NE(track, nullptr);
     EXPECT_EQ(track->capacity, 50);
     EXPECT_EQ(track->count, 48);
@@ -446,10 +444,8 @@ namespace {
 
 int kellu_tracks() {
     int n = 0;
-    for (const SyncSource& s : sync_tracks()) {
-        size_t len = strlen(s.file);
-        n += len >= 9 && strcmp(s.file + len - 9, "kellu.cpp") == 0;
-    }
+    for (const Sync* s : sync_tracks())
+        n += strcmp(s->scene, "kellu") == 0;
     return n;
 }
 

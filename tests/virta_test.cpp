@@ -9,7 +9,7 @@
 #include "engine/matrix.h"
 #include "engine/position.h"
 #include "engine/random.h"
-#include "engine/show.h"
+#include "show/show.h"
 #include "engine/sync.h"
 #include "molecules/molecules.h"
 #include "scenes/scenes.h"

@@ -4,10 +4,8 @@
 // An event whose row begins just before its scene's window opens and is still playing when it
 // does counts as firing: the scene's first frame finds the music there.
 #include "tools/cues.h"
-#include "engine/show.h"
+#include "show/show.h"
 #include "engine/sync.h"
-
-#include <cstring>
 
 void cues_trace_music(MusicTrace* trace, int last_ms) {
     trace->order.resize((size_t)last_ms + 1);
@@ -20,14 +18,6 @@ void cues_trace_music(MusicTrace* trace, int last_ms) {
     }
 }
 
-// "scenes/ruutu.cpp" -> "ruutu".
-static std::string file_stem(const char* path) {
-    const char* slash = strrchr(path, '/');
-    std::string name = slash ? slash + 1 : path;
-    size_t dot = name.rfind('.');
-    return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
 static bool at(const MusicTrace& t, size_t ms, int order, int row) {
     return t.order[ms] == order && t.row[ms] == row;
 }
@@ -36,14 +26,13 @@ std::vector<Cue> cues_collect(const MusicTrace& trace) {
     std::vector<Cue> cues;
     std::vector<std::string> seen; // one entry per track, its scene, to number tracks per scene
     long last = (long)trace.order.size() - 1;
-    for (const SyncSource& src : sync_tracks()) {
-        std::string scene = file_stem(src.file);
+    for (const Sync* t : sync_tracks()) {
+        std::string scene = t->scene;
         int track = 1;
         for (const std::string& s : seen)
             track += s == scene;
         seen.push_back(scene);
         const SceneEntry* entry = scene_find(scene.c_str());
-        const Sync* t = src.track;
         int filled = t->count < t->capacity ? t->count : t->capacity;
         for (int i = 0; i < filled; i++) {
             Cue c = {scene, track, t->eventOrder[i], t->eventRow[i], -1, false};

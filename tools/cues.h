@@ -19,7 +19,7 @@ struct MusicTrace {
 void cues_trace_music(MusicTrace* trace, int last_ms);
 
 struct Cue {
-    std::string scene; // the file stem of the code that built the track: the scene's name
+    std::string scene; // the name the track was made with
     int track;         // 1, 2, ... in construction order within the scene
     int order, row;
     long first_ms; // the first millisecond at which the music is there; -1 when never

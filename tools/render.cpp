@@ -13,8 +13,8 @@
 // and leaves scenes, sync tracks and generators exactly as drawing them would.
 #include "engine/gl.h"
 #include "engine/glowfilter.h"
-#include "engine/offline.h"
-#include "engine/show.h"
+#include "show/offline.h"
+#include "show/show.h"
 #include "tools/cues.h"
 #include "tools/egl.h"
 #include "tools/output.h"

@@ -10,8 +10,8 @@
 #include "engine/gl.h"
 #include "engine/glowfilter.h"
 #include "engine/glrecorder.h"
-#include "engine/offline.h"
-#include "engine/show.h"
+#include "show/offline.h"
+#include "show/show.h"
 
 #include <cerrno>
 #include <cstdarg>

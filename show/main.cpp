@@ -6,7 +6,7 @@
 // event is consumed each frame; one a frame would let a backlog of mouse motion (the pointer is
 // warped every frame) delay an Escape by seconds on a slow machine.
 #include "engine/gl.h"
-#include "engine/show.h"
+#include "show/show.h"
 
 #include <SDL.h>
 #include <csignal>

@@ -2,8 +2,8 @@
 // per second is drawn at show time k/F, with the music position of the module rendered offline
 // up to that time. Scene statics, sync tracks and both random generators then evolve exactly as
 // in a live run at a steady F fps. Draws through whatever GL back end is in force.
-#ifndef ORDUNE_ENGINE_OFFLINE_H
-#define ORDUNE_ENGINE_OFFLINE_H
+#ifndef ORDUNE_SHOW_OFFLINE_H
+#define ORDUNE_SHOW_OFFLINE_H
 
 #include <vector>
 

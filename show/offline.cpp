@@ -1,8 +1,8 @@
 // Virtual-time driving of the show. The clock is set, not measured, so a frame's content does
 // not depend on how long earlier frames took to draw.
-#include "engine/offline.h"
+#include "show/offline.h"
 #include "engine/gl.h"
-#include "engine/show.h"
+#include "show/show.h"
 
 #include <cmath>
 
