@@ -23,6 +23,7 @@ class KeepingReporter : public benchmark::ConsoleReporter {
             b.iterations = (long)r.iterations;
             b.total_seconds = r.real_accumulated_time;
             b.seconds = r.iterations > 0 ? r.real_accumulated_time / (double)r.iterations : 0;
+            b.cpu_seconds = r.iterations > 0 ? r.cpu_accumulated_time / (double)r.iterations : 0;
             for (const auto& c : r.counters)
                 b.counters[c.first] = c.second.value;
             results.push_back(b);

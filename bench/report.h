@@ -13,6 +13,7 @@ struct BenchResult {
     std::string name;                       // as registered: "scene/alku/0.10"
     long iterations;                        // of the (median) repetition
     double seconds;                         // wall-clock seconds per iteration
+    double cpu_seconds;                     // CPU seconds of the benchmark's thread per iteration
     double total_seconds;                   // wall-clock seconds of all its iterations
     std::map<std::string, double> counters; // user counters, as the console shows them
 };
