@@ -7,6 +7,7 @@
 #include "engine/vector.h"
 
 #include <algorithm>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -61,6 +62,15 @@ inline std::vector<const GlBatch*> batches_in(const std::vector<GlBatch>& frame,
     for (const GlBatch& b : frame)
         if (b.prim == prim)
             out.push_back(&b);
+    return out;
+}
+
+// The logged calls of one name, in call order.
+inline std::vector<GlCall> calls_named(const char* name) {
+    std::vector<GlCall> out;
+    for (const GlCall& c : gl_recorder()->calls)
+        if (strcmp(c.name, name) == 0)
+            out.push_back(c);
     return out;
 }
 
