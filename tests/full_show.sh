@@ -1,7 +1,7 @@
 #!/bin/bash
-# The whole show under Xvfb, left to its natural end: it must exit by itself with status 0 after
-# about 200 seconds of show time, not crash or stop early in any scene. The music beside the
-# executable is played through SDL's dummy audio driver, so the cues fire as in a real run.
+# The whole show under Xvfb, left to its natural end: it must exit by itself with status 0, not
+# crash or stop in any scene, and not before its 200 seconds of show time have passed. The music
+# beside the executable plays through SDL's dummy audio driver, so the cues fire as in a real run.
 # Usage: full_show.sh path/to/ordune
 set -u
 EXE=$(realpath "$1")
@@ -9,20 +9,17 @@ EXE=$(realpath "$1")
 xvfb_start
 live_show_dir "$EXE"
 
-# The show lasts 200 s of clock time; start-up comes on top. A show that ends well before is
-# broken, one that runs far past its end has not noticed it.
-SHORTEST=199
-LONGEST=330
-
-start=$(date +%s.%N)
+# Start-up comes on top of the 200 s, so a show that ends sooner than that after its launch (199
+# in whole seconds) is broken. The wait is a limit only: a show that missed its end runs on.
+start=$SECONDS
 "$EXE" 2>stderr.txt &
 PID=$!
-wait_exit $PID $LONGEST || {
+wait_drawing $PID 120 || fail "the show drew no frame: $(cat stderr.txt)"
+wait_exit $PID 500 || {
     kill -TERM $PID
-    fail "show still running after $LONGEST s"
+    fail "show still running after 500 s"
 }
-end=$(date +%s.%N)
-took=$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.1f", b - a }')
+took=$((SECONDS - start))
 [ "$STATUS" = 0 ] || fail "exit status $STATUS after $took s: $(cat stderr.txt)"
-awk -v t="$took" -v s=$SHORTEST 'BEGIN { exit !(t >= s) }' || fail "show ended after $took s, before its 200 s"
+[ $took -ge 199 ] || fail "show ended after $took s, before its 200 s"
 echo "full show: ended by itself with status 0 after $took s"

@@ -1,5 +1,5 @@
-# Sourced by the shell tests that run the real executable: starts a private Xvfb server of
-# 1024x768x24, exports DISPLAY, and stops the server when the test's shell exits.
+# Sourced by the shell tests that run the real executable: a private Xvfb server of 1024x768x24
+# (DISPLAY exported, the server stopped when the test's shell exits) and the waits they share.
 xvfb_start() {
     fifo=$(mktemp -u)
     mkfifo "$fifo"
@@ -25,15 +25,27 @@ fail() {
     exit 1
 }
 
+# Waits up to $2 seconds for the show, process $1, to draw: the screen's top-left pixel turns
+# from the black of a new window to the show's clear grey (190, 196, 204) once a frame has been
+# swapped, so the show is in its frame loop. False if the process ends first or time runs out.
+wait_drawing() {
+    local end=$((SECONDS + $2)) pixel
+    while kill -0 "$1" 2>/dev/null && [ $SECONDS -le $end ]; do
+        pixel=$(ffmpeg -v error -f x11grab -video_size 1x1 -i "$DISPLAY+0,0" -frames:v 1 \
+            -f rawvideo -pix_fmt rgb24 - 2>/dev/null | od -An -tu1 | tr -s ' ')
+        [ "$pixel" = " 190 196 204" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
 # Waits up to $2 seconds for process $1 to exit; sets STATUS to its exit status.
 wait_exit() {
-    i=0
+    local end=$((SECONDS + $2))
     while kill -0 "$1" 2>/dev/null; do
-        i=$((i + 1))
-        [ $i -gt $(($2 * 20)) ] && return 1
+        [ $SECONDS -gt $end ] && return 1
         sleep 0.05
     done
     wait "$1"
     STATUS=$?
-    return 0
 }
