@@ -18,14 +18,11 @@ rss_kb() {
 
 "$EXE" 2>stderr.txt &
 PID=$!
-# The clock starts once the scenes are built, after the window opens; a second of slack on
-# the reading times is nothing next to the 140 s between them.
-for _ in $(seq 300); do
-    xdotool search --name '^Mervane::Ordune$' >/dev/null 2>&1 && break
-    sleep 0.1
-done
+# The clock starts just before the first frame; a second of slack on the reading times is
+# nothing next to the 140 s between them.
+wait_drawing $PID 120 || fail "the show drew no frame: $(cat stderr.txt)"
 opened=$(date +%s)
-# Sleeps until `$1` seconds of show time, reckoned from the window's opening.
+# Sleeps until `$1` seconds of show time, reckoned from the first frame.
 at_show_time() {
     left=$((opened + $1 + 1 - $(date +%s)))
     [ $left -gt 0 ] && sleep $left
