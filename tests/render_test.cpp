@@ -1,21 +1,14 @@
 // The offline renderer's parts that need no GL context: the cue sheet over a made-up music trace
-// and over a module of the test's own, the track registry it reads, contact-sheet labels and
-// scaling, and the WAV and PNG writers' files.
+// and over a module of the test's own, and the contact sheet's labels and scaling. The files it
+// writes are checked end to end by render_cli.sh.
 #include "engine/sound.h"
 #include "engine/sync.h"
 #include "engine/timer.h"
 #include "tests/xmwrite.h"
 #include "tools/cues.h"
-#include "tools/png.h"
 #include "tools/sheet.h"
-#include "tools/wav.h"
 
-#include <cstdio>
-#include <cstring>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <iterator>
-#include <png.h>
 #include <string>
 #include <vector>
 
@@ -23,18 +16,6 @@
 static std::vector<Cue> newest(const MusicTrace& t, size_t before) {
     std::vector<Cue> all = cues_collect(t);
     return std::vector<Cue>(all.begin() + (long)before, all.end());
-}
-
-TEST(SyncRegistry, TracksJoinWithTheirSceneAndLeaveWhenDeleted) {
-    size_t before = sync_tracks().size();
-    Sync* a = new Sync(2);
-    Sync* b = new Sync(1, "virta");
-    EXPECT_STREQ(a->scene, "");
-    delete a;
-    ASSERT_EQ(sync_tracks().size(), before + 1);
-    EXPECT_EQ(sync_tracks().back(), b);
-    delete b;
-    EXPECT_EQ(sync_tracks().size(), before);
 }
 
 // A trace of the whole show at order 0, row 0 but for a few rows placed over [from, to) ms.
@@ -119,25 +100,6 @@ TEST(CueSheet, FollowsAnyModuleThroughItsPatternBreaks) {
     EXPECT_FALSE(c[3].fires);
 }
 
-TEST(CueSheet, CsvHasTheHeaderMillisecondTimesAndBlankForNever) {
-    std::vector<Cue> cues = {{"ruutu", 2, 30, 16, 85412, true}, {"virta", 1, 90, 0, -1, false}};
-    for (bool csv : {true, false}) {
-        char* buf = nullptr;
-        size_t size = 0;
-        FILE* f = open_memstream(&buf, &size);
-        cues_print(f, cues, csv);
-        fclose(f);
-        std::string s(buf, size);
-        free(buf);
-        if (csv)
-            EXPECT_EQ(s, "scene,track,order,row,time_s,fires\n"
-                         "ruutu,2,30,16,85.412,yes\n"
-                         "virta,1,90,0,,no\n");
-        else
-            EXPECT_NE(s.find("2 events, 1 fire, 1 missed"), std::string::npos) << s;
-    }
-}
-
 TEST(ContactSheet, LabelsInMinutesAndSeconds) {
     const std::pair<double, const char*> labels[] = {
         {0, "0:00"}, {125, "2:05"}, {200, "3:20"}, {2.5, "0:02.5"}, {59.96, "1:00"}};
@@ -159,86 +121,4 @@ TEST(ContactSheet, DownscaleAveragesEverySourcePixel) {
     image_downscale(row3, 3, 1, row2, 2, 1);
     EXPECT_EQ(row2[0], 0);
     EXPECT_EQ(row2[3], 173); // (90 + 255) / 2 rounded
-}
-
-TEST(ContactSheet, GridHoldsEveryThumbnailAndItsLabel) {
-    ContactSheet s;
-    sheet_init(&s, 41, 16, 12, 8); // the whole show every 5 s: six rows, the last holding one
-    EXPECT_EQ(s.columns, 8);
-    int cell_h = (s.h - 8) / 6;
-    EXPECT_EQ(s.h, 8 + 6 * cell_h);
-    EXPECT_EQ(s.w, 8 + 8 * (16 + 8));
-    auto red = [&](int x, int y) { return s.rgb[((size_t)y * (size_t)s.w + (size_t)x) * 3]; };
-    unsigned char ground = red(8 + 8, 8 + 12 + 4);
-    std::vector<unsigned char> white(64 * 48 * 3, 255);
-    sheet_place(&s, 0, white.data(), 64, 48, "8:88");
-    EXPECT_EQ(red(8, 8), 255); // the thumbnail's corners
-    EXPECT_EQ(red(8 + 15, 8 + 11), 255);
-    int inked = 0; // under it, the label
-    for (int y = 8 + 12; y < 8 + cell_h; y++)
-        for (int x = 8; x < 8 + 16 + 8; x++)
-            inked += red(x, y) != ground;
-    EXPECT_GT(inked, 20);
-    ContactSheet small; // fewer thumbnails than columns: as wide as they are
-    sheet_init(&small, 3, 16, 12, 8);
-    EXPECT_EQ(small.columns, 3);
-}
-
-static std::vector<unsigned char> file_bytes(const std::string& path) {
-    std::ifstream f(path, std::ios::binary);
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(f), {});
-}
-
-TEST(Writers, WavHeaderCountsTheSamples) {
-    std::string path = ::testing::TempDir() + "/ordune_render_test.wav", why;
-    ASSERT_TRUE(wav_write(path, {1, -1, 300, -300, 32767, -32768}, &why)) << why;
-    std::vector<unsigned char> b = file_bytes(path);
-    std::remove(path.c_str());
-    ASSERT_EQ(b.size(), 44u + 12u);
-    EXPECT_EQ(memcmp(b.data(), "RIFF", 4), 0);
-    EXPECT_EQ(b[4], 36 + 12);
-    EXPECT_EQ(memcmp(b.data() + 8, "WAVEfmt ", 8), 0);
-    EXPECT_EQ(b[22], 2);                                        // channels
-    EXPECT_EQ(b[24] | (b[25] << 8), 44100);                     // rate
-    EXPECT_EQ(b[28] | (b[29] << 8) | (b[30] << 16), 44100 * 4); // bytes a second
-    EXPECT_EQ(b[34], 16);                                       // bits
-    EXPECT_EQ(memcmp(b.data() + 36, "data", 4), 0);
-    EXPECT_EQ(b[40], 12);
-    EXPECT_EQ(b[44 + 4], 300 & 0xff); // little-endian samples
-    EXPECT_EQ(b[44 + 5], 300 >> 8);
-    EXPECT_EQ(b[44 + 11], 0x80);
-}
-
-TEST(Writers, PngReadsBackAndTwoWritesAreIdentical) {
-    std::string a = ::testing::TempDir() + "/ordune_a.png",
-                b = ::testing::TempDir() + "/ordune_b.png";
-    std::vector<unsigned char> rgb(5 * 3 * 3);
-    for (size_t i = 0; i < rgb.size(); i++)
-        rgb[i] = (unsigned char)(i * 17);
-    std::string why;
-    ASSERT_TRUE(png_write(a, rgb.data(), 5, 3, &why)) << why;
-    ASSERT_TRUE(png_write(b, rgb.data(), 5, 3, &why)) << why;
-    EXPECT_EQ(file_bytes(a), file_bytes(b));
-    png_image image;
-    memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    ASSERT_TRUE(png_image_begin_read_from_file(&image, a.c_str()));
-    EXPECT_EQ(image.width, 5u);
-    EXPECT_EQ(image.height, 3u);
-    image.format = PNG_FORMAT_RGB;
-    std::vector<unsigned char> back(PNG_IMAGE_SIZE(image));
-    ASSERT_TRUE(png_image_finish_read(&image, nullptr, back.data(), 0, nullptr));
-    EXPECT_EQ(back, rgb);
-    std::remove(a.c_str());
-    std::remove(b.c_str());
-}
-
-TEST(Writers, AnUnwritablePathFailsWithOneLine) {
-    std::string why;
-    EXPECT_FALSE(wav_write("/nonexistent-folder/out.wav", {0, 0}, &why));
-    EXPECT_NE(why.find("/nonexistent-folder/out.wav"), std::string::npos) << why;
-    EXPECT_EQ(why.find('\n'), std::string::npos);
-    unsigned char px[3] = {1, 2, 3};
-    EXPECT_FALSE(png_write("/nonexistent-folder/out.png", px, 1, 1, &why));
-    EXPECT_NE(why.find("out.png"), std::string::npos) << why;
 }

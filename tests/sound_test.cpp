@@ -1,6 +1,6 @@
 // The music player: the position it reports against the tempo and the jumps of modules written
-// here, offline and without a device; the heard-row model of the live queue; one line and
-// silence for a bad file; and the real modules in the shared fixtures.
+// here, offline and without a device; the heard-row model of the live queue; one line for a bad
+// file; and the real modules in the shared fixtures.
 #include "engine/sound.h"
 #include "engine/sync.h"
 #include "engine/timer.h"
@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <fstream>
-#include <functional>
+#include <iterator>
 #include <gtest/gtest.h>
 #include <string>
 #include <sys/stat.h>
@@ -50,95 +50,62 @@ static std::vector<OrderRow> span(std::initializer_list<std::array<unsigned, 3>>
     return rows;
 }
 
-// Patterns of 4, 8 and 2 rows; the order list plays the second one twice (as order 3).
-static XmSong plainSong() {
-    XmSong s;
-    s.addPattern(4);
-    s.addPattern(8);
-    s.addPattern(2);
-    s.orders = {0, 1, 2, 1};
-    return s;
-}
-static const std::vector<OrderRow> PLAIN_ROWS = span({{0, 0, 3}, {1, 0, 7}, {2, 0, 1}, {3, 0, 7}});
-
-// Songs whose rows all last `rowSeconds`, and the rows heard one after another.
+// Modules whose rows all last `rowSeconds`, and the rows heard one after another: the order is
+// the index in the order list (a second play of a pattern is another order), and after the
+// song's end the last row holds.
 struct Playing {
-    const char* what;
-    std::function<void(XmSong&)> make;
+    std::vector<int> patternRows, orders;
+    std::vector<std::array<int, 4>> effects; // pattern, row, channel, effect << 8 | param
     double rowSeconds;
     std::vector<OrderRow> rows;
+
+    XmSong song() const {
+        XmSong s;
+        for (int n : patternRows)
+            s.addPattern(n);
+        for (const auto& e : effects)
+            s.effect(e[0], e[1], (uint8_t)(e[3] >> 8), (uint8_t)e[3], e[2]);
+        s.orders = orders;
+        return s;
+    }
 };
 
-static const Playing playings[] = {
-    {"plain", [](XmSong& s) { s = plainSong(); }, 0.12, PLAIN_ROWS},
-    // Speed 3 and 170 BPM set by the first row over the header's 6 and 125: a tick of 648.5
-    // frames, not a whole number.
-    {"tempo set in the song",
-     [](XmSong& s) {
-         s.addPattern(16);
-         s.effect(0, 0, 0x0F, 3);
-         s.effect(0, 0, 0x0F, 170, 0);
-         s.orders = {0};
-     },
-     3 * 2.5 / 170, span({{0, 0, 15}})},
-    {"pattern break to row 5",
-     [](XmSong& s) {
-         s.addPattern(8);
-         s.addPattern(8);
-         s.effect(0, 3, 0x0D, 0x05);
-         s.orders = {0, 1};
-     },
-     0.12, span({{0, 0, 3}, {1, 5, 7}})},
-    {"position jump over order 1",
-     [](XmSong& s) {
-         for (int p = 0; p < 3; p++)
-             s.addPattern(4);
-         s.effect(0, 1, 0x0B, 2);
-         s.orders = {0, 1, 2};
-     },
-     0.12, span({{0, 0, 1}, {2, 0, 3}})},
-    {"pattern loop twice",
-     [](XmSong& s) {
-         s.addPattern(4);
-         s.effect(0, 1, 0x0E, 0x60);
-         s.effect(0, 2, 0x0E, 0x62);
-         s.orders = {0};
-     },
-     0.12, span({{0, 0, 2}, {0, 1, 2}, {0, 1, 3}})},
-    {"jump back to the start ends the song",
-     [](XmSong& s) {
-         s.addPattern(4);
-         s.addPattern(4);
-         s.effect(1, 3, 0x0B, 0);
-         s.orders = {0, 1};
-     },
-     0.12, span({{0, 0, 3}, {1, 0, 3}})},
+const Playing playings[] = {
+    {{4, 8, 2}, {0, 1, 2, 1}, {}, 0.12, span({{0, 0, 3}, {1, 0, 7}, {2, 0, 1}, {3, 0, 7}})},
+    // Speed 3 and 170 BPM over the header's 6 and 125: a tick of 648.5 frames, not whole.
+    {{16}, {0}, {{0, 0, 1, 0xF03}, {0, 0, 0, 0xF00 | 170}}, 3 * 2.5 / 170, span({{0, 0, 15}})},
+    // A pattern break to row 5, a position jump to order 2, a pattern loop played twice.
+    {{8, 8}, {0, 1}, {{0, 3, 1, 0xD05}}, 0.12, span({{0, 0, 3}, {1, 5, 7}})},
+    {{4, 4, 4}, {0, 1, 2}, {{0, 1, 1, 0xB02}}, 0.12, span({{0, 0, 1}, {2, 0, 3}})},
+    {{4}, {0}, {{0, 1, 1, 0xE60}, {0, 2, 1, 0xE62}}, 0.12, span({{0, 0, 2}, {0, 1, 2}, {0, 1, 3}})},
+    // A jump back to the start ends the song.
+    {{4, 4}, {0, 1}, {{1, 3, 1, 0xB00}}, 0.12, span({{0, 0, 3}, {1, 0, 3}})},
 };
+const Playing& plain = playings[0];
 
 TEST_F(Music, OfflinePositionFollowsTheTempoAndTheJumps) {
     for (const Playing& p : playings) {
-        XmSong song;
-        p.make(song);
-        ASSERT_TRUE(folder.write(song));
-        ASSERT_EQ(sound.openOffline(), 1) << p.what;
+        int i = (int)(&p - playings);
+        ASSERT_TRUE(folder.write(p.song()));
+        ASSERT_EQ(sound.openOffline(), 1) << "case " << i;
         for (size_t k = 0; k < p.rows.size(); k++)
-            EXPECT_EQ(offlineAt((k + 0.5) * p.rowSeconds), p.rows[k]) << p.what << " row " << k;
-        EXPECT_EQ(offlineAt(60.0), p.rows.back()) << p.what << ": after the end";
+            EXPECT_EQ(offlineAt((k + 0.5) * p.rowSeconds), p.rows[k])
+                << "case " << i << " row " << k;
+        EXPECT_EQ(offlineAt(60.0), p.rows.back()) << "case " << i << ": after the end";
         sound.release();
     }
 }
 
 // The samples are the same however the time is cut into steps; sound in the song, silence after.
 TEST_F(Music, OfflineSamplesDoNotDependOnTheSteps) {
-    ASSERT_TRUE(folder.write(plainSong()));
+    ASSERT_TRUE(folder.write(plain.song()));
     ASSERT_EQ(sound.openOffline(), 1);
     std::vector<short> whole;
     sound.advanceTo(3.0, &whole);
     sound.release();
     ASSERT_EQ(sound.openOffline(), 1);
     std::vector<short> stepped;
-    for (long k = 0; k <= 180;
-         k++) // the frame times of a 60 fps run, as the offline driver has them
+    for (long k = 0; k <= 180; k++) // a 60 fps run's frame times, as the offline driver has them
         sound.advanceTo((float)((double)k / 60.0), &stepped);
     ASSERT_EQ(whole.size(), (size_t)2 * 3 * SOUND_RATE);
     EXPECT_EQ(whole, stepped);
@@ -152,7 +119,7 @@ TEST_F(Music, OfflineSamplesDoNotDependOnTheSteps) {
 }
 
 TEST_F(Music, SyncTrackFiresOnTheOfflineRow) {
-    ASSERT_TRUE(folder.write(plainSong()));
+    ASSERT_TRUE(folder.write(plain.song()));
     ASSERT_EQ(sound.openOffline(), 1);
     Sync s(1);
     s.add(1, 2, 1000); // order 1, row 2: the 7th row, from 0.72 s to 0.84 s
@@ -167,55 +134,39 @@ TEST_F(Music, SyncTrackFiresOnTheOfflineRow) {
     EXPECT_EQ(fired, 44); // the first 60 fps frame inside the row: 0.7333 s
 }
 
-// What a show may find in place of a module: one line naming it and the cause, then silence at
-// order 0, row 0, live and offline.
-TEST_F(Music, BadFilesRunSilentWithOneLine) {
-    std::vector<uint8_t> good = xm_build(plainSong()), noise(3000);
+// What the tools may find in place of a module (the live show's cases are in faults_test.sh):
+// one line naming it and the cause, and the position stays at order 0, row 0.
+TEST_F(Music, BadFilesGiveOneLineAndNoPosition) {
+    std::vector<uint8_t> good = xm_build(plain.song()), noise(3000);
     unsigned x = 12345;
     for (uint8_t& b : noise)
         b = (uint8_t)((x = x * 1103515245u + 12345u) >> 16);
     std::vector<uint8_t> signedNoise(good.begin(), good.begin() + 17);
     signedNoise.insert(signedNoise.end(), noise.begin(), noise.end());
-    const struct {
-        const char* what;
-        int kind; // 0 the bytes, 1 no file, 2 a folder
-        std::vector<uint8_t> bytes;
-        const char* cause;
-    } cases[] = {
-        {"missing", 1, {}, "No such file"},
-        {"folder", 2, {}, "not a regular file"},
-        {"empty", 0, {}, "empty file"},
-        {"header cut", 0, std::vector<uint8_t>(good.begin(), good.begin() + 50), "truncated"},
-        {"samples cut", 0, std::vector<uint8_t>(good.begin(), good.end() - 10), "truncated"},
-        {"noise", 0, noise, "not an XM module"},
-        {"noise after the signature", 0, signedNoise, ""},
-    };
-    for (const auto& c : cases) {
+    const std::pair<std::vector<uint8_t>, const char*> files[] = {
+        {{}, "empty file"},
+        {std::vector<uint8_t>(good.begin(), good.end() - 10), "truncated"},
+        {noise, "not an XM module"},
+        {signedNoise, ""}};
+    for (int i = -2; i < (int)std::size(files); i++) { // -2: no file, -1: a folder
         std::filesystem::remove("music.xm");
-        ASSERT_TRUE(c.kind != 0 || xm_save("music.xm", c.bytes));
-        ASSERT_TRUE(c.kind != 2 || mkdir("music.xm", 0700) == 0);
-        for (bool live : {false, true}) {
-            testing::internal::CaptureStderr();
-            if (live) {
-                EXPECT_EQ(sound.init(), 1);
-                sound.play();
-            } else {
-                EXPECT_EQ(sound.openOffline(), 0);
-            }
-            std::string err = testing::internal::GetCapturedStderr();
-            EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << c.what << ": " << err;
-            EXPECT_NE(err.find(std::string("music.xm: ") + c.cause), std::string::npos)
-                << c.what << ": " << err;
-            kello.time = 1.0f;
-            sound.advanceTo(1.0, nullptr);
-            EXPECT_EQ(heard(), OrderRow(0, 0)) << c.what;
-            sound.release();
-        }
+        ASSERT_TRUE(i < 0 || xm_save("music.xm", files[i].first));
+        ASSERT_TRUE(i != -1 || mkdir("music.xm", 0700) == 0);
+        const char* cause = i == -2   ? "No such file"
+                            : i == -1 ? "not a regular file"
+                                      : files[i].second;
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(sound.openOffline(), 0);
+        std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_NE(err.find(std::string("music.xm: ") + cause), std::string::npos) << err;
+        sound.advanceTo(1.0, nullptr);
+        EXPECT_EQ(heard(), OrderRow(0, 0)) << cause;
     }
 }
 
 TEST_F(Music, CheckFindsEveryCut) {
-    std::vector<uint8_t> good = xm_build(plainSong());
+    std::vector<uint8_t> good = xm_build(plain.song());
     EXPECT_EQ(sound_check_xm(good.data(), good.size()), "");
     // The sample data ends the file, so every shorter prefix lacks something it declares.
     for (size_t n = 0; n < good.size(); n++)
@@ -224,8 +175,8 @@ TEST_F(Music, CheckFindsEveryCut) {
 
 // Without a device the module follows the show clock: the same positions as offline.
 TEST_F(Music, NoDeviceFollowsTheClock) {
-    ASSERT_TRUE(folder.write(plainSong()));
-    const std::vector<OrderRow>& rows = PLAIN_ROWS;
+    ASSERT_TRUE(folder.write(plain.song()));
+    const std::vector<OrderRow>& rows = plain.rows;
     for (const char* driver : {"dummy", "no-such-driver"}) {
         setenv("SDL_AUDIODRIVER", driver, 1);
         testing::internal::CaptureStderr();
@@ -247,7 +198,7 @@ TEST_F(Music, NoDeviceFollowsTheClock) {
 
 // The live queue: buffers of 512 frames handed over every 11610 us; rows of 5292 frames.
 TEST_F(Music, HeardRowIsTheBufferLeavingTheDevice) {
-    ASSERT_TRUE(folder.write(plainSong()));
+    ASSERT_TRUE(folder.write(plain.song()));
     ASSERT_EQ(sound.openOffline(), 1);
     const long long start = 5000000, period = 11610; // us
     EXPECT_EQ(sound_heard_at(start), 0u);
@@ -261,7 +212,7 @@ TEST_F(Music, HeardRowIsTheBufferLeavingTheDevice) {
     EXPECT_EQ(sound_heard_at(handed + 2000), sound_pack(0, 0));
     EXPECT_EQ(sound_heard_at(handed + 6000), sound_pack(0, 1));
     // Through the song: each query 5 ms into a buffer hears frame 512k + 220.
-    const std::vector<OrderRow>& rows = PLAIN_ROWS;
+    const std::vector<OrderRow>& rows = plain.rows;
     for (int k = 11; k < 200; k++) {
         sound_feed(buffer, 512, start + k * period);
         long long frame = 512LL * k + 220, row = frame / 5292, into = frame % 5292;
@@ -276,35 +227,25 @@ TEST_F(Music, HeardRowIsTheBufferLeavingTheDevice) {
     EXPECT_EQ(sound_heard_at(start + 199 * period + 3000000), sound_pack(last.first, last.second));
 }
 
-// Real modules written elsewhere, read in place when the shared fixtures are there: they pass the
-// check and no cut of them does, two plays render the same samples, and the end holds.
-TEST_F(Music, FixtureModulesPlayOnceAndAlike) {
+// Real modules written elsewhere, read in place where the shared fixtures are: they pass the
+// check and no cut of them does, and they play to an end that holds.
+TEST_F(Music, FixtureModulesPassTheCheckAndPlayOnce) {
     const std::filesystem::path fixtures = ORDUNE_SOURCE_DIR "/../shared/fixtures/modules";
-    int played = 0;
-    for (const char* name : {"pattern-jump-break.xm", "pattern-loop-jumps.xm"}) {
-        std::filesystem::path path = fixtures / name;
-        if (!std::filesystem::exists(path))
+    if (!std::filesystem::exists(fixtures))
+        GTEST_SKIP() << "no fixture modules in " << fixtures;
+    for (const auto& entry : std::filesystem::directory_iterator(fixtures)) {
+        if (entry.path().extension() != ".xm")
             continue;
-        played++;
-        std::filesystem::copy_file(path, "music.xm",
-                                   std::filesystem::copy_options::overwrite_existing);
-        std::vector<uint8_t> bytes(std::filesystem::file_size(path));
-        std::ifstream((std::string)path, std::ios::binary).read((char*)bytes.data(), bytes.size());
-        EXPECT_EQ(sound_check_xm(bytes.data(), bytes.size()), "") << name;
+        std::ifstream in(entry.path(), std::ios::binary);
+        std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+        EXPECT_EQ(sound_check_xm(bytes.data(), bytes.size()), "") << entry.path();
         for (size_t n = 0; n < bytes.size(); n += 7)
-            ASSERT_NE(sound_check_xm(bytes.data(), n), "") << name << " cut at " << n;
-        std::vector<short> first, second;
-        ASSERT_EQ(sound.openOffline(), 1) << name;
-        sound.advanceTo(3.0, &first);
-        sound.release();
-        ASSERT_EQ(sound.openOffline(), 1) << name;
-        sound.advanceTo(3.0, &second);
-        EXPECT_EQ(first, second) << name;
+            ASSERT_NE(sound_check_xm(bytes.data(), n), "") << entry.path() << " cut at " << n;
+        ASSERT_TRUE(xm_save("music.xm", bytes));
+        ASSERT_EQ(sound.openOffline(), 1) << entry.path();
         OrderRow end = offlineAt(190.0);
-        EXPECT_NE(end, OrderRow(0, 0)) << name;
-        EXPECT_EQ(offlineAt(200.0), end) << name;
+        EXPECT_NE(end, OrderRow(0, 0)) << entry.path();
+        EXPECT_EQ(offlineAt(200.0), end) << entry.path();
         sound.release();
     }
-    if (played == 0)
-        GTEST_SKIP() << "no fixture modules in " << fixtures;
 }
