@@ -3,17 +3,10 @@
 #ifndef ORDUNE_ENGINE_CURVES_H
 #define ORDUNE_ENGINE_CURVES_H
 
-#include "engine/matrix.h"
 #include "engine/vector.h"
 
 // a * (1 - t) + b * t; t is not clamped, so t outside 0..1 extrapolates.
 Vector lerpVector(const Vector& a, const Vector& b, float t);
-// lerpVector written out where it is used, for loops over hundreds of points a frame where the
-// call costs more than its six products: the same operations in the same order, so the same
-// floats.
-inline Vector lerpVectorInline(const Vector& a, const Vector& b, float t) {
-    return a * (1.0f - t) + b * t;
-}
 
 // The uniform Catmull-Rom spline through p1 (t = 0) and p2 (t = 1), p0 and p3 shaping it.
 float catmullromValue(float t, float p0, float p1, float p2, float p3);
@@ -27,15 +20,30 @@ class HermiteCurve {
     Vector endTangent;
     Vector end;
 
-    HermiteCurve(); // all four (0, 0, 0)
+    HermiteCurve() {} // all four (0, 0, 0)
     HermiteCurve(const Vector& start, const Vector& startTangent, const Vector& endTangent,
-                 const Vector& end);
+                 const Vector& end)
+        : start(start), startTangent(startTangent), endTangent(endTangent), end(end) {}
 
-    void set(const Vector& start, const Vector& startTangent, const Vector& endTangent,
-             const Vector& end);
+    // Defined here so that paths, which evaluate thousands of segments a frame, inline them.
+    void set(const Vector& s, const Vector& st, const Vector& et, const Vector& e) {
+        start = s;
+        startTangent = st;
+        endTangent = et;
+        end = e;
+    }
     // One coordinate: start point p0, start tangent m0, end tangent m1, end point p1.
-    float value(float p0, float m0, float m1, float p1, float t);
-    Vector getValue(float t);
+    float value(float p0, float m0, float m1, float p1, float t) {
+        float t2 = t * t, t3 = t2 * t;
+        return (2.0f * t3 - 3.0f * t2 + 1.0f) * p0 + (t3 - 2.0f * t2 + t) * m0 + (t3 - t2) * m1 +
+               (-2.0f * t3 + 3.0f * t2) * p1;
+    }
+    Vector getValue(float t) {
+        float x = value(start.x, startTangent.x, endTangent.x, end.x, t);
+        float y = value(start.y, startTangent.y, endTangent.y, end.y, t);
+        float z = value(start.z, startTangent.z, endTangent.z, end.z, t);
+        return Vector(x, y, z);
+    }
     // d/dt of getValue: the velocity along the segment at t.
     Vector getDerivative(float t);
 };
@@ -54,21 +62,13 @@ class Line {
     void calcPos(float t, Vector* a, Vector* b);
 };
 
-// lines[j].calcPos(t, &ends[2 * j], &ends[2 * j + 1]) for j < n: the same points, with the
-// rotations made a batch at a time, since one makeRotation costs far more than the rest.
-void calcLinePositions(const Line* lines, int n, float t, Vector* ends);
-
-// Whether the line's window is over at t: calcPos(t) then gives the same ends as at endTime
-// and at every later t.
-bool lineFinished(const Line& l, float t);
-
-// ends[2 * j] and ends[2 * j + 1] as calcPos gives them once line j's window is over, j < n:
-// a table that holds for as long as the lines do not change.
-void calcFinishedLinePositions(const Line* lines, int n, Vector* ends);
-
-// calcLinePositions(lines, n, t, ends), except that the lines whose windows are over copy their
-// ends from finished, a table calcFinishedLinePositions made of the same lines. Lines that
-// finish early cost a copy instead of three sines and a matrix.
-void calcLinePositionsFrom(const Line* lines, int n, float t, const Vector* finished, Vector* ends);
+// lines[j].calcPos(t, &ends[2 * j], &ends[2 * j + 1]) for j < n, bit for bit, with the turns
+// made a batch at a time (makeRotations): for the ribbons of thousands of lines a frame. Where
+// finished is given, it holds the same 2n ends for times past every line's window (calcPos at
+// 1 of its window: calcLinePositions of the same lines at such a time makes it), and lines whose
+// windows are over at t copy theirs from it instead of turning again. ends must not overlap the
+// lines or the table.
+void calcLinePositions(const Line* lines, int n, float t, Vector* ends,
+                       const Vector* finished = nullptr);
 
 #endif

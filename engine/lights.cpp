@@ -10,27 +10,19 @@
 static const float LIGHT_OUTLINE_WIDTH = 4.0f;
 static const float LIGHT_CORE_WIDTH = 1.0f;
 
-// One coordinate of the four corners: centre + row . (+-w, +-h, 0), summed in the order
-// Vector * Matrix sums, ((row[0] x + row[1] y) + row[2] z). The corners share their five
-// distinct products, which are made once here: through the corner array the compiler cannot
-// tell the matrix is not overwritten, and would make all twelve.
-static void corner_coordinate(float centre, const float* row, float w, float h, Vector corner[4],
-                              float Vector::*coordinate) {
-    float pw = row[0] * w, nw = row[0] * -w;
-    float ph = row[1] * h, nh = row[1] * -h;
-    float z = row[2] * 0.0f;
-    corner[0].*coordinate = centre + ((nw + nh) + z);
-    corner[1].*coordinate = centre + ((pw + nh) + z);
-    corner[2].*coordinate = centre + ((pw + ph) + z);
-    corner[3].*coordinate = centre + ((nw + ph) + z);
+// The four corners in drawing order: (-w, -h), (w, -h), (w, h), (-w, h), turned and moved.
+static void quad_corners(Vector centre, const Matrix& m, float w, float h, Vector corner[4]) {
+    corner[0] = centre + Vector(-w, -h, 0) * m;
+    corner[1] = centre + Vector(w, -h, 0) * m;
+    corner[2] = centre + Vector(w, h, 0) * m;
+    corner[3] = centre + Vector(-w, h, 0) * m;
 }
 
-// The four corners in drawing order: (-w, -h), (w, -h), (w, h), (-w, h), turned and moved,
-// exactly as centre + Vector(+-w, +-h, 0) * m gives them.
-static void quad_corners(Vector centre, const Matrix& m, float w, float h, Vector corner[4]) {
-    corner_coordinate(centre.x, &m.m[0], w, h, corner, &Vector::x);
-    corner_coordinate(centre.y, &m.m[3], w, h, corner, &Vector::y);
-    corner_coordinate(centre.z, &m.m[6], w, h, corner, &Vector::z);
+static void quad_batch(GLenum prim, const Vector corner[4]) {
+    glBegin(prim);
+    for (int k = 0; k < 4; k++)
+        glVertex3fv(&corner[k].x);
+    glEnd();
 }
 
 // The coloured fill shared by both rectangles, with ordinary alpha blending.

@@ -3,7 +3,6 @@
 #ifndef ORDUNE_ENGINE_LIGHTS_H
 #define ORDUNE_ENGINE_LIGHTS_H
 
-#include "engine/gl.h"
 #include "engine/matrix.h"
 #include "engine/vector.h"
 
@@ -23,30 +22,16 @@ void lightline(Vector a, Vector b, Vector colour, float width, float bodyAlpha, 
 // A filled rectangle, then its outline in the same colour at the current line width.
 void lightquad(Vector centre, Vector rot, float halfWidth, float halfHeight, Vector colour,
                float fillAlpha, float outlineAlpha);
-// lightquad with its turn given as the matrix makeRotation(rot.x, rot.y, rot.z) builds, for
-// callers that draw several rectangles turned alike.
+// lightquad with its turn given as the matrix makeRotation(rot.x, rot.y, rot.z) builds: for
+// rectangles turned alike, or turned a batch at a time with makeRotations.
 void lightquad_turned(Vector centre, const Matrix& turn, float halfWidth, float halfHeight,
                       Vector colour, float fillAlpha, float outlineAlpha);
 // A filled rectangle, a 4-pixel coloured outline without depth writes, then a white 1-pixel
 // core outline.
 void lightquad2(Vector centre, Vector rot, float halfWidth, float halfHeight, Vector colour,
                 float fillAlpha, float outlineAlpha, float coreAlpha);
-// lightquad2 with its turn given as the matrix makeRotation(rot.x, rot.y, rot.z) builds, for
-// callers that make many turns at once with makeRotations.
+// lightquad2 with its turn given as a matrix, as lightquad_turned.
 void lightquad2_turned(Vector centre, const Matrix& turn, float halfWidth, float halfHeight,
                        Vector colour, float fillAlpha, float outlineAlpha, float coreAlpha);
-
-// The four corners as one batch of prim, in order: a rectangle, its outline, a marker. Inline
-// and unrolled: every vertex is an indirect call through the GL table, and the loop's branches
-// between those calls took a sixth of a glowing rectangle's time (a lightquad2's three batches
-// take 28 ns unrolled against 33 as a loop, null back end, Zen core).
-static inline void quad_batch(GLenum prim, const Vector corner[4]) {
-    glBegin(prim);
-    glVertex3fv(&corner[0].x);
-    glVertex3fv(&corner[1].x);
-    glVertex3fv(&corner[2].x);
-    glVertex3fv(&corner[3].x);
-    glEnd();
-}
 
 #endif

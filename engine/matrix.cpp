@@ -6,17 +6,6 @@
 
 #include <cmath>
 
-Matrix::Matrix() : Matrix(0.0f) {}
-
-Matrix::Matrix(float a0, float a1, float a2, float a3, float a4, float a5, float a6, float a7,
-               float a8)
-    : m{a0, a1, a2, a3, a4, a5, a6, a7, a8} {}
-
-Matrix::Matrix(float s) {
-    for (float& e : m)
-        e = s;
-}
-
 Matrix Matrix::makeIdentity() {
     return makeScale(1, 1, 1);
 }
@@ -26,24 +15,25 @@ Matrix Matrix::makeScale(float sx, float sy, float sz) {
     return *this;
 }
 
-Matrix Matrix::makeRotation(float a, float b, float c) {
-    return makeRotationFrom((float)sin(a), (float)cos(a), (float)sin(b), (float)cos(b),
-                            (float)sin(c), (float)cos(c));
+// The rotation of makeRotation from its angles' sines and cosines, sa = sin a and so on.
+static Matrix rotation(float sa, float ca, float sb, float cb, float sc, float cc) {
+    return Matrix(cb * cc, cb * sc, -sb,                                   //
+                  sa * sb * cc - ca * sc, sa * sb * sc + ca * cc, sa * cb, //
+                  ca * sb * cc + sa * sc, ca * sb * sc - sa * cc, ca * cb);
 }
 
-Matrix Matrix::makeRotationFrom(float sa, float ca, float sb, float cb, float sc, float cc) {
-    *this = Matrix(cb * cc, cb * sc, -sb,                                   //
-                   sa * sb * cc - ca * sc, sa * sb * sc + ca * cc, sa * cb, //
-                   ca * sb * cc + sa * sc, ca * sb * sc - sa * cc, ca * cb);
+Matrix Matrix::makeRotation(float a, float b, float c) {
+    float sa = (float)sin(a), ca = (float)cos(a);
+    float sb = (float)sin(b), cb = (float)cos(b);
+    float sc = (float)sin(c), cc = (float)cos(c);
+    *this = rotation(sa, ca, sb, cb, sc, cc);
     return *this;
 }
 
-// Angles a pass, three floats each: small enough for the stack.
+// Rotations a pass: their angles, sines and cosines fit on the stack (2.3 kB).
 enum { ROTATIONS_A_PASS = 64 };
 
-// Takes the sines and cosines of angles[0..n) a pass at a time and hands each element's six to
-// put(i, sines, cosines), x, y, z in that order.
-template <class Put> static void with_sines(const Vector* angles, int n, Put put) {
+void makeRotations(const Vector* angles, Matrix* out, int n) {
     float a[3 * ROTATIONS_A_PASS], s[3 * ROTATIONS_A_PASS], c[3 * ROTATIONS_A_PASS];
     for (int base = 0; base < n; base += ROTATIONS_A_PASS) {
         int m = n - base < ROTATIONS_A_PASS ? n - base : ROTATIONS_A_PASS;
@@ -53,22 +43,12 @@ template <class Put> static void with_sines(const Vector* angles, int n, Put put
             a[3 * i + 2] = angles[base + i].z;
         }
         sincos_floats(a, s, c, 3 * m);
-        for (int i = 0; i < m; i++)
-            put(base + i, s + 3 * i, c + 3 * i);
+        for (int i = 0; i < m; i++) {
+            const float* si = s + 3 * i;
+            const float* ci = c + 3 * i;
+            out[base + i] = rotation(si[0], ci[0], si[1], ci[1], si[2], ci[2]);
+        }
     }
-}
-
-void makeRotations(const Vector* angles, Matrix* out, int n) {
-    with_sines(angles, n, [out](int i, const float* s, const float* c) {
-        out[i].makeRotationFrom(s[0], c[0], s[1], c[1], s[2], c[2]);
-    });
-}
-
-void turnedStickEnds(Vector centre, float h, float a, float b, float c, Vector ends[2]) {
-    Matrix turn;
-    turn.makeRotation(a, b, c);
-    ends[0] = centre + Vector(h, 0, 0) * turn;
-    ends[1] = centre + Vector(-h, 0, 0) * turn;
 }
 
 Matrix Matrix::makeTranspose() {

@@ -6,6 +6,8 @@
 #include "engine/list.h"
 #include "engine/vector.h"
 
+#include <vector>
+
 // Created with new in a scene's _init, filled with addpoint, deleted in its _free. The points
 // are copies on the heap, owned by the list, which the destructor empties and deletes.
 //
@@ -16,12 +18,6 @@ class Path {
   public:
     int count;                       // points added
     ListaKoskaEngineEiToimi* points; // one heap Vector a point, in the order added
-    // The list's nodes by number, grown in addpoint, so that getValue reaches a segment in one
-    // step instead of walking the list from its first node (on a 100-point path that walk was
-    // nearly all of an evaluation). Used only while the list still has exactly the nodes
-    // addpoint gave it; otherwise getValue walks as before.
-    ListaKoskaEngineEiToiminSolmu** nodes;
-    int capacity; // slots in nodes
 
     Path();
     ~Path();
@@ -31,12 +27,15 @@ class Path {
     // last point exactly; below 0 the first segment is extrapolated. One point gives that point
     // for every t; an empty path gives (0, 0, 0).
     Vector getValue(float t);
-    // out[i] = getValue(t[i]) for i < n, the same floats, leaving the cursor where the last of
-    // those calls would. The index is checked once for the whole run instead of per point.
-    void getValues(const float* t, Vector* out, int n);
     // Debugging aid: a white line strip through the path in steps of 0.005, texturing off;
     // the enable and current attribute groups are restored afterwards.
     void draw();
+
+  private:
+    // The list's nodes by number, as addpoint appends them, so that getValue reaches its segment
+    // in one step instead of walking the list from its start: on a 200-point path the walk took
+    // most of an evaluation. Used while the list still holds just the nodes addpoint gave it.
+    std::vector<ListaKoskaEngineEiToiminSolmu*> nodes;
 };
 
 #endif

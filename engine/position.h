@@ -9,12 +9,20 @@ int testaaPos(int ms, const int* window);
 float laskePos(int ms, const int* window);
 // The same rule with the window as two ints.
 float calcPosInt(int t, int a, int b);
-// The same rule on floats: the ramp used for fades and camera progress.
-float calcPosFloat(float t, float a, float b);
+// The same rule on floats: the ramp used for fades and camera progress. Here, so that the loops
+// that take one for each of thousands of lines a frame inline it.
+inline float calcPosFloat(float t, float a, float b) {
+    if (t <= a)
+        return 0.0f;
+    if (t >= b)
+        return 1.0f;
+    return (t - a) / (b - a);
+}
 // sin(pi * (t - a) / (b - a)) * k clamped to 0..1, and 0 outside (a, b): with k > 1 a rise,
 // a plateau and a fall. pi is the float 3.141592; the sine is taken in double.
 float calcSaturate(float t, float a, float b, float k);
-// out[i] = calcSaturate(t[i], a, b, k) for i < n, the sines taken a vector at a time.
+// out[i] = calcSaturate(t[i], a, b, k) for i < n, bit for bit, the sines taken a batch at a
+// time (sincos_floats): for the loops that take thousands of envelopes a frame.
 void calcSaturates(const float* t, float a, float b, float k, float* out, int n);
 
 #endif

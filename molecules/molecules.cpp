@@ -3,7 +3,6 @@
 #include "molecules/molecules.h"
 #include "engine/colors.h"
 #include "engine/gl.h"
-#include "engine/lights.h"
 #include "molecules/tables.h"
 
 Aine* fluvoksamiini = nullptr;
@@ -71,6 +70,13 @@ void Aine::draw(Vector colour, float amount, float alpha) {
     glEnd();
 }
 
+static void marker_loop(const Vector* corners) {
+    glBegin(GL_LINE_LOOP);
+    for (int i = 0; i < 4; i++)
+        glVertex3fv(&corners[i].x);
+    glEnd();
+}
+
 void square(Vector centre, float alpha) {
     const Vector corners[4] = {
         centre + Vector(-MARKER_HALF, -MARKER_HALF, 0),
@@ -81,14 +87,14 @@ void square(Vector centre, float alpha) {
     glDepthMask(GL_FALSE);
     glLineWidth(MARKER_WIDTH);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    quad_batch(GL_LINE_LOOP, corners);
+    marker_loop(corners);
 
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glLineWidth(1.0f);
     glDepthMask(GL_TRUE);
     glEnable(GL_DEPTH_TEST);
     glColor4f(1, 1, 1, alpha * MARKER_CORE_ALPHA);
-    quad_batch(GL_LINE_LOOP, corners);
+    marker_loop(corners);
 }
 
 static void element(float r, float g, float b, Vector position, float alpha) {

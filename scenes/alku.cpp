@@ -83,41 +83,33 @@ static void alkupair(void (*molecule)(float, float), Vector at, float m, float s
     }
 }
 
-// Chips a block. A chip's envelope sine and its three turn sines cost more than everything else
-// it does, so a block's are taken in two batched calls, between a pass that finds where each of
-// its chips is in its flight and the pass that draws them in order. A block's working values
-// (3.5 KiB) stay in the first-level cache from one pass to the next.
+// Chips a block: the most whose working values fit on the stack at ease.
 enum { ALKU_BLOCK = 64 };
-static float alkucycle[ALKU_BLOCK];    // how far through its flight the chip is, 0..1
-static float alkuenvelope[ALKU_BLOCK]; // calcSaturate(cycle, 0, 1, 3): its fade in and out
-static Vector alkuspin[ALKU_BLOCK];    // its Euler angles at that point of the flight
-static Matrix alkuturn[ALKU_BLOCK];    // makeRotation of those angles
 
 // Chips first .. first + n - 1 (n <= ALKU_BLOCK) at pos, under the scene's fade g and switch m;
-// build is how whole the small molecules among them are. The molecules get a matrix they do
-// not use: leaving them out of the batch would cost more than it saves.
+// build is how whole the small molecules among them are. Their places in their flights and
+// their spin angles first, then all their envelopes and turns, each in one call, then the
+// chips themselves. The molecules among them get a turn they do not use.
 static void alkuchips(int first, int n, float pos, float g, float m, float build) {
-    const AlkuPala* chips = alkupalaset + first;
+    float t[ALKU_BLOCK], envelope[ALKU_BLOCK];
+    Vector spin[ALKU_BLOCK];
+    Matrix turn[ALKU_BLOCK];
     for (int j = 0; j < n; j++) {
-        const AlkuPala& c = chips[j];
+        const AlkuPala& c = alkupalaset[first + j];
         float u = c.speed * pos + c.phase;
-        float t = u - (float)(int)u;
-        alkucycle[j] = t;
-        alkuspin[j] = lerpVectorInline(c.spin0, c.spin1, t);
+        t[j] = u - (float)(int)u;
+        spin[j] = lerpVector(c.spin0, c.spin1, t[j]);
     }
-    calcSaturates(alkucycle, 0, 1, 3, alkuenvelope, n);
-    makeRotations(alkuspin, alkuturn, n);
+    calcSaturates(t, 0, 1, 3, envelope, n);
+    makeRotations(spin, turn, n);
     for (int j = 0; j < n; j++) {
-        const AlkuPala& c = chips[j];
-        float t = alkucycle[j];
-        // The chip brightens along its flight: the ramp calcPosFloat(t, 0, 1) is t itself, as a
-        // cycle lies in 0..1 (0 < pos < 1 here, so 0 <= t < 1) and (t - 0) / (1 - 0) is exact.
-        float w = g * alkuenvelope[j] * m * t;
-        Vector p = lerpVectorInline(c.from, c.to, t);
-        const Vector& q = alkuspin[j];
+        const AlkuPala& c = alkupalaset[first + j];
+        float w = g * envelope[j] * m * calcPosFloat(t[j], 0, 1);
+        Vector p = lerpVector(c.from, c.to, t[j]);
+        const Vector& q = spin[j];
         if ((first + j) % alkumolecule != 0) {
-            lightquad2_turned(p, alkuturn[j], alkuchiphalf, alkuchiphalf, c.colour, 0.5f * w,
-                              0.8f * w, w);
+            lightquad2_turned(p, turn[j], alkuchiphalf, alkuchiphalf, c.colour, 0.5f * w, 0.8f * w,
+                              w);
         } else {
             glPushMatrix();
             glTranslatef(p.x, p.y, p.z);

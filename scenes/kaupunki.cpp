@@ -20,15 +20,6 @@ Path* kaupunkikameratarget;
 Talo* talot;
 Polku** polut;
 AlkuPala* kaupunkipalaset;
-// The chip loop's working values a frame, one entry a chip, allocated with the chips so that a
-// frame allocates nothing.
-struct KaupunkiLento {
-    float cycle[KAUPUNKI_PALASET];    // how far through its flight the chip is, 0..1
-    float envelope[KAUPUNKI_PALASET]; // calcSaturate(cycle, 0, 1, 3)
-    Vector spin[KAUPUNKI_PALASET];    // its Euler angles at that point of the flight
-    Matrix turn[KAUPUNKI_PALASET];    // makeRotation of those angles
-};
-static KaupunkiLento* kaupunkilento;
 
 static const float kaupunkipi = 3.141592f;
 static const int kaupunkiseed = 16091;
@@ -112,7 +103,6 @@ void kaupunki_init() {
     }
 
     kaupunkipalaset = new AlkuPala[KAUPUNKI_PALASET];
-    kaupunkilento = new KaupunkiLento;
     for (int i = 0; i < KAUPUNKI_PALASET; i++) {
         AlkuPala& c = kaupunkipalaset[i];
         float a = 2 * randFloat() * kaupunkipi;
@@ -124,6 +114,48 @@ void kaupunki_init() {
         c.speed = randFloat() + 3;
         c.spin0 = kaupunkidraws() * 2 * kaupunkipi;
         c.spin1 = kaupunkidraws() * 4 * kaupunkipi;
+    }
+}
+
+// Chips a block: the most whose working values fit on the stack at ease.
+enum { KAUPUNKI_BLOCK = 64 };
+
+// Chips first .. first + n - 1 (n <= KAUPUNKI_BLOCK) at pos, faded in by m, under the scene's
+// envelope sat. Their places in their flights and their spin angles first, then all their
+// envelopes and turns, each in one call, then the chips themselves. The molecules among them
+// get a turn they do not use.
+static void kaupunkichips(int first, int n, float pos, float m, float sat) {
+    const Vector colours[4] = {sininen, violetti, oranssi, punainen};
+    float f[KAUPUNKI_BLOCK], envelope[KAUPUNKI_BLOCK];
+    Vector spin[KAUPUNKI_BLOCK];
+    Matrix turn[KAUPUNKI_BLOCK];
+    for (int j = 0; j < n; j++) {
+        const AlkuPala& c = kaupunkipalaset[first + j];
+        float cycle = c.speed * pos + c.phase;
+        f[j] = cycle - (float)(int)cycle;
+        spin[j] = lerpVector(c.spin0, c.spin1, f[j]);
+    }
+    calcSaturates(f, 0, 1, 3, envelope, n);
+    makeRotations(spin, turn, n);
+    for (int j = 0; j < n; j++) {
+        int u = first + j;
+        const AlkuPala& c = kaupunkipalaset[u];
+        float a = m * envelope[j] * sat * calcPosFloat(f[j], 0, 1);
+        Vector p = lerpVector(c.from, c.to, f[j]);
+        const Vector& r = spin[j];
+        if (u % palamolecule == 0) {
+            glPushMatrix();
+            glTranslatef(p.x, p.y, p.z);
+            glScalef(palamoleculescale, palamoleculescale, palamoleculescale);
+            glRotatef(r.x * palamoleculespin, 1, 0, 0);
+            glRotatef(r.y * palamoleculespin, 0, 1, 0);
+            glRotatef(r.z * palamoleculespin, 0, 0, 1);
+            serotonin(a, 1.0f);
+            glPopMatrix();
+        } else {
+            lightquad2_turned(p, turn[j], palahalf, palahalf, colours[u % 4], a * 0.5f, a * 0.8f,
+                              a);
+        }
     }
 }
 
@@ -153,38 +185,10 @@ void kaupunki(float pos) {
     float m = calcPosFloat(pos, palafadein, palafull);
     if (!(m > 0))
         return;
-    const Vector colours[4] = {sininen, violetti, oranssi, punainen};
-    // The envelope's sine and the turn's three cost more than the rest of a chip, so they are
-    // taken for every chip at once, between a pass that places the chips in their flights and
-    // the pass that draws them in order. The molecules get a matrix they do not use.
-    KaupunkiLento& l = *kaupunkilento;
-    for (int u = 0; u < KAUPUNKI_PALASET; u++) {
-        const AlkuPala& c = kaupunkipalaset[u];
-        float cycle = c.speed * pos + c.phase;
-        l.cycle[u] = cycle - (float)(int)cycle;
-        l.spin[u] = lerpVector(c.spin0, c.spin1, l.cycle[u]);
-    }
-    calcSaturates(l.cycle, 0, 1, 3, l.envelope, KAUPUNKI_PALASET);
-    makeRotations(l.spin, l.turn, KAUPUNKI_PALASET);
-    for (int u = 0; u < KAUPUNKI_PALASET; u++) {
-        const AlkuPala& c = kaupunkipalaset[u];
-        float f = l.cycle[u];
-        float a = m * l.envelope[u] * sat * calcPosFloat(f, 0, 1);
-        Vector p = lerpVector(c.from, c.to, f);
-        const Vector& r = l.spin[u];
-        if (u % palamolecule == 0) {
-            glPushMatrix();
-            glTranslatef(p.x, p.y, p.z);
-            glScalef(palamoleculescale, palamoleculescale, palamoleculescale);
-            glRotatef(r.x * palamoleculespin, 1, 0, 0);
-            glRotatef(r.y * palamoleculespin, 0, 1, 0);
-            glRotatef(r.z * palamoleculespin, 0, 0, 1);
-            serotonin(a, 1.0f);
-            glPopMatrix();
-        } else {
-            lightquad2_turned(p, l.turn[u], palahalf, palahalf, colours[u % 4], a * 0.5f, a * 0.8f,
-                              a);
-        }
+    for (int first = 0; first < KAUPUNKI_PALASET; first += KAUPUNKI_BLOCK) {
+        int n =
+            KAUPUNKI_PALASET - first < KAUPUNKI_BLOCK ? KAUPUNKI_PALASET - first : KAUPUNKI_BLOCK;
+        kaupunkichips(first, n, pos, m, sat);
     }
 }
 
@@ -202,6 +206,4 @@ void kaupunki_free() {
     }
     delete[] kaupunkipalaset;
     kaupunkipalaset = nullptr;
-    delete kaupunkilento;
-    kaupunkilento = nullptr;
 }

@@ -4,7 +4,6 @@
 #include "engine/colors.h"
 #include "engine/curves.h"
 #include "engine/gl.h"
-#include "engine/lights.h"
 #include "engine/position.h"
 #include "engine/random.h"
 
@@ -19,8 +18,14 @@ static const float polkuhighlight = 1.2f;
 
 // The three primitives of a box frame: top loop, bottom loop, four vertical edges.
 static void talo_frame(const Vector* top, const Vector* bottom) {
-    quad_batch(GL_LINE_LOOP, top);
-    quad_batch(GL_LINE_LOOP, bottom);
+    glBegin(GL_LINE_LOOP);
+    for (int i = 0; i < 4; i++)
+        glVertex3fv(&top[i].x);
+    glEnd();
+    glBegin(GL_LINE_LOOP);
+    for (int i = 0; i < 4; i++)
+        glVertex3fv(&bottom[i].x);
+    glEnd();
     glBegin(GL_LINES);
     for (int i = 0; i < 4; i++) {
         glVertex3fv(&top[i].x);

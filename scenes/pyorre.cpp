@@ -21,47 +21,33 @@ enum {
     PYORRE_CUE_MS = 700,
     PYORRE_JETPOINTS = 2500,
     PYORRE_VIEWPOINTS = 7,
-    // Steps of 0.0025 accumulated in float from 0 to just under 1 (see the spiral trails).
-    PYORRE_SPIRALSTEPS = 401,
+    // The trails' steps: 0.0025 accumulated in float from 0 while below 1.
+    PYORRE_STEPS = 401,
 };
 
-// The vortex points, one array a field so that a frame's first pass runs a vector of points at a
-// time. Each point slides from its outer radius in to its inner one along its arm.
-struct PyorreHiukkaset {
-    float armAngle[PYORRE_PARTICLES]; // radians
-    float outerRadius[PYORRE_PARTICLES];
-    float innerRadius[PYORRE_PARTICLES];
-    float startPhase[PYORRE_PARTICLES]; // 0..1
-    float lag[PYORRE_PARTICLES]; // (i / PYORRE_PARTICLES) * 0.5: later points run further along
-
-    // Per point, each pass of a frame: its place u along the arm, its radius and angle, and the
-    // sine and cosine of that angle and its envelope, taken for all points at once. They share
-    // the block with the layout on purpose: blocks this large are mapped on their own and all
-    // start at the same place in a page, and then each store of the first pass would land a
-    // multiple of 4 kB from the load after it, which the processor takes for a clash and waits
-    // on. Arrays of 40,000 bytes in one block lie at least 256 bytes apart modulo 4 kB.
-    float u[PYORRE_PARTICLES], r[PYORRE_PARTICLES], a[PYORRE_PARTICLES];
-    float sin[PYORRE_PARTICLES], cos[PYORRE_PARTICLES], envelope[PYORRE_PARTICLES];
-    // The points themselves, made as the coloured points are sent and sent again as the white
-    // cores.
-    Vector piste[PYORRE_PARTICLES];
+// One vortex point: it slides from outerRadius in to innerRadius along its arm.
+struct PyorreHiukkanen {
+    float armAngle; // radians
+    float outerRadius;
+    float innerRadius;
+    float startPhase; // 0..1
 };
 
-static PyorreHiukkaset* pyorteet;
+PyorreHiukkanen* pyorteet;
 Path* spiral1;
 Sync* pyorresync;
-// The jets' points hang on t alone: their x and z offsets are worked out once, by the same
-// float arithmetic, so a frame takes no sine for them.
+// The vortex points and their colours, computed in the first pass and sent again as the white
+// cores; sized once here so a frame allocates nothing.
+static Vector* pyorrepisteet;
+static float (*pyorrevarit)[4];
+// The vortex points' places along their arms, radii and angles this frame, and the angles' sines
+// and cosines and the places' envelopes, each taken for all points in one call.
+static float pyorreu[PYORRE_PARTICLES], pyorrer[PYORRE_PARTICLES], pyorrea[PYORRE_PARTICLES];
+static float pyorresin[PYORRE_PARTICLES], pyorrecos[PYORRE_PARTICLES];
+static float pyorreenvelope[PYORRE_PARTICLES];
+// The jets' scatter, (sin a * 0.4 * t, cos a * 0.4 * t) of point i: it hangs on i alone, so it
+// is worked out once at init.
 static float (*pyorrejetxz)[2];
-// Per spiral step a frame: its place u along the spiral, the spiral's point there and its turn,
-// shared by the step's four mirrored squares; all taken before the squares are drawn.
-struct PyorreAskeleet {
-    float u[PYORRE_SPIRALSTEPS];
-    Vector paikka[PYORRE_SPIRALSTEPS];
-    Vector kierto[PYORRE_SPIRALSTEPS];
-    Matrix matriisi[PYORRE_SPIRALSTEPS];
-};
-static PyorreAskeleet* pyorreaskeleet;
 
 static const int pyorreseed = 1691;
 
@@ -87,11 +73,12 @@ static float dcos(float a) {
 }
 
 void pyorre_init() {
-    pyorteet = new PyorreHiukkaset;
+    pyorteet = new PyorreHiukkanen[PYORRE_PARTICLES];
+    pyorrepisteet = new Vector[PYORRE_PARTICLES];
+    pyorrevarit = new float[PYORRE_PARTICLES][4];
     pyorrejetxz = new float[PYORRE_JETPOINTS][2];
-    pyorreaskeleet = new PyorreAskeleet;
     spiral1 = new Path();
-    pyorresync = new Sync(PYORRE_EVENTS);
+    pyorresync = new Sync(PYORRE_EVENTS, "pyorre");
     for (const int* cue : pyorrecues)
         pyorresync->add(cue[0], cue[1], PYORRE_CUE_MS);
 
@@ -104,14 +91,13 @@ void pyorre_init() {
     }
 
     setSeed(pyorreseed);
-    PyorreHiukkaset& p = *pyorteet;
     for (int i = 0; i < PYORRE_PARTICLES; i++) {
+        PyorreHiukkanen& p = pyorteet[i];
         randFloat(); // discarded: the layout uses every fifth number from the next one on
-        p.armAngle[i] = pyorrearms[i % PYORRE_ARMS] + 0.55f * randFloat();
-        p.innerRadius[i] = 0.05f + 0.15f * randFloat();
-        p.outerRadius[i] = 4.0f + randFloat();
-        p.startPhase[i] = randFloat();
-        p.lag[i] = ((float)i / PYORRE_PARTICLES) * 0.5f;
+        p.armAngle = pyorrearms[i % PYORRE_ARMS] + 0.55f * randFloat();
+        p.innerRadius = 0.05f + 0.15f * randFloat();
+        p.outerRadius = 4.0f + randFloat();
+        p.startPhase = randFloat();
     }
 
     for (int i = 0; i < PYORRE_JETPOINTS; i++) {
@@ -133,16 +119,6 @@ static void pyorrejet(float dir, float gain, float fade, float g) {
         glVertex3f(pyorrejetxz[i][0], dir * 2 * t, pyorrejetxz[i][1]);
     }
     glEnd();
-}
-
-// Step s's place along the spiral at pos, wrapped into 0..1.
-static float pyorrespiralu(float s, float pos) {
-    float u = s - 0.6f * pos;
-    if (u > 1)
-        u = u - (float)(int)u;
-    if (u < 0)
-        u = u + 1;
-    return u;
 }
 
 void pyorre(float pos) {
@@ -175,33 +151,37 @@ void pyorre(float pos) {
     glDepthMask(GL_TRUE);
 
     int n = (int)(calcPosFloat(pos, 0.02f, 0.07f) * PYORRE_PARTICLES);
-    // The angles first and then their sines and cosines together (a vector of them at a time);
-    // the points follow as they are sent.
-    PyorreHiukkaset& p = *pyorteet;
-    float travel = pos * 0.6f;
+    // The points' places and angles first, then all their sines and envelopes at once, then
+    // the points and colours.
     for (int i = 0; i < n; i++) {
-        float u = travel + p.lag[i] + p.startPhase[i];
-        u = u > 1 ? u - (float)(int)u : u;
-        float r = p.outerRadius[i] * (1 - u) + p.innerRadius[i] * u;
-        p.u[i] = u;
-        p.r[i] = r;
+        const PyorreHiukkanen& p = pyorteet[i];
+        float u = pos * 0.6f + ((float)i / PYORRE_PARTICLES) * 0.5f + p.startPhase;
+        if (u > 1)
+            u = u - (float)(int)u;
+        pyorreu[i] = u;
+        pyorrer[i] = p.outerRadius * (1 - u) + p.innerRadius * u;
         // The arms trail into spirals: the further out, the further behind.
-        p.a[i] = p.armAngle[i] - r;
+        pyorrea[i] = p.armAngle - pyorrer[i];
     }
-    sincos_floats(p.a, p.sin, p.cos, n);
-    calcSaturates(p.u, 0, 1, 5, p.envelope, n);
+    sincos_floats(pyorrea, pyorresin, pyorrecos, n);
+    calcSaturates(pyorreu, 0, 1, 5, pyorreenvelope, n);
+    for (int i = 0; i < n; i++) {
+        pyorrepisteet[i] = Vector(pyorresin[i], 0, pyorrecos[i]) * pyorrer[i];
+        const Vector& c = i % 7 == 0 ? oranssi : sininen;
+        float* rgba = pyorrevarit[i];
+        rgba[0] = c.x;
+        rgba[1] = c.y;
+        rgba[2] = c.z;
+        rgba[3] = fade * pyorreenvelope[i] * 0.3f;
+    }
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_DEPTH_TEST);
     glPointSize(4.0f);
     glDepthMask(GL_FALSE);
-    // Each point is made just before it is sent, and kept for the white cores.
     glBegin(GL_POINTS);
     for (int i = 0; i < n; i++) {
-        p.piste[i] = Vector(p.sin[i], 0, p.cos[i]) * p.r[i];
-        const Vector& c = i % 7 == 0 ? oranssi : sininen;
-        const float rgba[4] = {c.x, c.y, c.z, fade * p.envelope[i] * 0.3f};
-        glColor4fv(rgba);
-        glVertex3fv(&p.piste[i].x);
+        glColor4fv(pyorrevarit[i]);
+        glVertex3fv(&pyorrepisteet[i].x);
     }
     glEnd();
     glDepthMask(GL_TRUE);
@@ -211,7 +191,7 @@ void pyorre(float pos) {
     glColor4f(1, 1, 1, fade * sv);
     glBegin(GL_POINTS);
     for (int i = 0; i < n; i++)
-        glVertex3fv(&p.piste[i].x);
+        glVertex3fv(&pyorrepisteet[i].x);
     glEnd();
 
     // One number a frame from the shared generator for the flicker, whether or not it shows.
@@ -230,24 +210,30 @@ void pyorre(float pos) {
     glDisable(GL_DEPTH_TEST);
     float w = 0.8f + 0.4f * dcos(64 * pos);
     float c55 = dcos(5.5f * pos), c75 = dcos(7.5f * pos), c8 = dcos(8 * pos);
-    // The step is accumulated in float, which gives 401 steps, the last just under 1. The
-    // steps' points and turns are taken all at once first.
-    PyorreAskeleet& a = *pyorreaskeleet;
+    // The steps' places along the spiral and their turn angles first, then all the turns in
+    // one call, then four squares a step, turned alike. The step is accumulated in float, which
+    // gives PYORRE_STEPS steps, the last just under 1.
+    float places[PYORRE_STEPS];
+    Vector angles[PYORRE_STEPS];
+    Matrix turns[PYORRE_STEPS];
     int steps = 0;
     for (float s = 0; s < 1; s += 0.0025f) {
-        float u = pyorrespiralu(s, pos);
-        a.u[steps] = u;
-        a.kierto[steps++] = Vector(17 * u * c55, -14 * u * c75, 12.4f * u * c8) * s;
+        float u = s - 0.6f * pos;
+        if (u > 1)
+            u = u - (float)(int)u;
+        if (u < 0)
+            u = u + 1;
+        places[steps] = u;
+        angles[steps++] = Vector(17 * u * c55, -14 * u * c75, 12.4f * u * c8) * s;
     }
-    spiral1->getValues(a.u, a.paikka, steps);
-    makeRotations(a.kierto, a.matriisi, steps);
+    makeRotations(angles, turns, steps);
     for (int step = 0; step < steps; step++) {
-        float u = a.u[step];
-        const Vector& p = a.paikka[step];
+        float u = places[step];
+        Vector p = spiral1->getValue(u);
         float size = 0.1f * u;
         float fill = 0.25f * fade * (1 - u * u) * k;
         float outline = 0.9f * fade * (1 - u * u) * k;
-        const Matrix& turn = a.matriisi[step];
+        const Matrix& turn = turns[step];
         // The red and violet copies light up only on cues.
         lightquad_turned(Vector(p.x, p.y, p.z), turn, size, size, oranssi, fill, outline);
         lightquad_turned(Vector(-p.x, p.y, -p.z), turn, size, size, punainen, fill * sv * 1.2f,
@@ -262,7 +248,8 @@ void pyorre(float pos) {
 void pyorre_free() {
     delete spiral1;
     delete pyorresync;
-    delete pyorteet;
+    delete[] pyorteet;
+    delete[] pyorrepisteet;
+    delete[] pyorrevarit;
     delete[] pyorrejetxz;
-    delete pyorreaskeleet;
 }

@@ -27,9 +27,8 @@ Sync* viivasync;
 // The two ends of every stroke of one ribbon, computed in the colour pass and sent again in the
 // white pass; sized once here so a frame allocates nothing.
 static Vector* viivapisteet;
-// The ends every stroke keeps once its time window is over, 2 * VIIVA_STROKES a ribbon. Every
-// window ends by pos 1 and most well before, so late in the scene nearly all strokes are copied
-// from here instead of turned again each frame.
+// Every ribbon's stroke ends once the strokes' windows are over, 2 * VIIVA_STROKES a ribbon: the
+// windows close one by one over the scene, and the strokes past theirs are copied from here.
 static Vector* viivavalmiit;
 
 // (order, row) of the music cues, in the order they are added.
@@ -59,7 +58,7 @@ void viivatus_init() {
     viivapisteet = new Vector[2 * VIIVA_STROKES];
     viivavalmiit = new Vector[VIIVA_RIBBONS * 2 * VIIVA_STROKES];
 
-    viivasync = new Sync(VIIVA_EVENTS);
+    viivasync = new Sync(VIIVA_EVENTS, "viivatus");
     for (const int* cue : viivacues)
         viivasync->add(cue[0], cue[1], VIIVA_CUE_MS);
 
@@ -85,7 +84,8 @@ void viivatus_init() {
             l.endTime = randFloat();
             l.halfLength = randFloat() * 0.05f;
         }
-        calcFinishedLinePositions(viivat[i], VIIVA_STROKES, viivavalmiit + 2 * VIIVA_STROKES * i);
+        // Every window ends by 1.
+        calcLinePositions(viivat[i], VIIVA_STROKES, 1.0f, viivavalmiit + 2 * VIIVA_STROKES * i);
     }
 
     Matrix spread;
@@ -142,8 +142,7 @@ void viivatus(float pos) {
     for (int i = 0; i < VIIVA_RIBBONS; i++) {
         float f = (float)i / VIIVA_RIBBONS;
         int n = viivacount(pos, f);
-        calcLinePositionsFrom(viivat[i], n, pos, viivavalmiit + 2 * VIIVA_STROKES * i,
-                              viivapisteet);
+        calcLinePositions(viivat[i], n, pos, viivapisteet, viivavalmiit + 2 * VIIVA_STROKES * i);
 
         glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
         const Vector& c = i % 2 ? oranssi : sininen;

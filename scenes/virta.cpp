@@ -30,28 +30,21 @@ VirtaNeuron* vneurons;
 // One alpha per strand vertex, written by the dark pass and read back by the light pass in the
 // same order. Sized once for the web virta_init builds.
 static float* virtastrandalpha;
-
-// Scratch for the frame's passes: the angles are gathered first and their sines taken in one
-// batch (engine/fasttrig.h), because a library call per vertex was most of the frame's time.
+// The hairs' bend angles this frame and their sines and cosines, taken in one call.
 static float virtahairangle[VIRTA_HAIRS], virtahairsin[VIRTA_HAIRS], virtahaircos[VIRTA_HAIRS];
-static float virtat[VIRTA_PARTICLES], virtasat[VIRTA_PARTICLES];
-static float virtawobblearg[VIRTA_PARTICLES], virtawobblesin[VIRTA_PARTICLES];
-// The wobble's radius and its two angles, and the offset they give.
+// The particles' wobbles this frame: the radius's angle and its sine and cosine, the radius,
+// the polar and azimuth angles and the offsets they give, the sines and offsets each made for
+// all particles in one call.
+static float virtawobbleangle[VIRTA_PARTICLES], virtawobblesin[VIRTA_PARTICLES],
+    virtawobblecos[VIRTA_PARTICLES];
 static float virtawobbler[VIRTA_PARTICLES], virtatheta[VIRTA_PARTICLES], virtaphi[VIRTA_PARTICLES];
-static Vector virtaoffset[VIRTA_PARTICLES];
-static Vector virtarot[VIRTA_PARTICLES];
-// The turn angles again as one run, x, y, z of particle i at 3i, and their sines and cosines.
-static float virtaturnarg[3 * VIRTA_PARTICLES];
-static float virtaturnsin[3 * VIRTA_PARTICLES], virtaturncos[3 * VIRTA_PARTICLES];
-// The three streams' axes at every particle's parameter, taken a stream at a time so that each
-// path is checked once a frame rather than at every point.
-static Vector virtaaxes[3][VIRTA_PARTICLES];
-// The three stream points of every particle, where its molecules sit, and both ends of its
-// segment on each stream (stream s at 2s and 2s + 1 of its six), shared by the coloured and the
-// white pass. They are worked out in one pass before either, so that the loops around the GL
-// calls only hand over pointers.
-static Vector virtapts[3 * VIRTA_PARTICLES];
-static Vector virtaends[6 * VIRTA_PARTICLES];
+static Vector virtaoffsets[VIRTA_PARTICLES];
+// Their turn angles and turns this frame, the matrices made in one call.
+static Vector virtaturnangles[VIRTA_PARTICLES];
+static Matrix virtaturns[VIRTA_PARTICLES];
+// Each particle's three stream points this frame, 3i to 3i + 2: made for the coloured pass and
+// used again by the white one.
+static Vector virtastreampoints[3 * VIRTA_PARTICLES];
 
 static const float virtapi = 3.141592f;
 static const int virtaseed = 1091059;
@@ -103,18 +96,14 @@ static float fcos(float a) {
     return (float)cos((double)a);
 }
 
-// Where hair n stands: on a 1.2 x 1.2 grid round (0.13, -0.2, -6). It never moves, so it is
-// worked out once here; the frame only writes the tips.
-static Vector virtafoot(int n) {
-    int i = n / VIRTA_SIDE, j = n % VIRTA_SIDE;
-    Vector cell((float)(j - 35) / 70.0f * 1.2f, 0, (float)(i - 35) / 70.0f * 1.2f);
-    return Vector(0.13f, -0.2f, -6) + cell;
-}
-
 void virta_init() {
     virtalines = new Vector[2 * VIRTA_HAIRS];
-    for (int n = 0; n < VIRTA_HAIRS; n++)
-        virtalines[2 * n] = virtafoot(n);
+    // The hairs' feet never move: on a 1.2 x 1.2 grid round (0.13, -0.2, -6).
+    for (int i = 0; i < VIRTA_SIDE; i++)
+        for (int j = 0; j < VIRTA_SIDE; j++) {
+            Vector cell((float)(j - 35) / 70.0f * 1.2f, 0, (float)(i - 35) / 70.0f * 1.2f);
+            virtalines[2 * (i * VIRTA_SIDE + j)] = Vector(0.13f, -0.2f, -6) + cell;
+        }
     virtaheights = new float[VIRTA_HAIRS];
     virtaangles = new float[VIRTA_HAIRS];
     virtapath = new Path();
@@ -154,7 +143,7 @@ void virta_init() {
         l.t = 0;
     }
 
-    virtasync = new Sync(virtacues);
+    virtasync = new Sync(virtacues, "virta");
     for (const VirtaCueRows& c : virtacuetable)
         for (int order = c.firstorder; order <= c.lastorder; order++)
             for (int r = 0; r < c.count; r++)
@@ -193,29 +182,21 @@ void virta_init() {
     virtastrandalpha = new float[strandpoints];
 }
 
-// field[i * 70 + j] = (C(j) + R(i)) / 2. Each wave is given as {the sine's time rate, its step
-// per row or column, the cosine's step, its time rate}. R and C take one sine and one cosine
-// per row or column, so the 70 of each are taken once, in a batch.
+// One wave at row or column k: (sin(time * w[0] + k * w[1]) + cos(k * w[2] + time * w[3])) / 4
+// + 1/2, in 0..1.
+static float virtawave(const float* w, float time, int k) {
+    float fk = (float)k;
+    return (fsin(time * w[0] + fk * w[1]) + fcos(fk * w[2] + time * w[3])) * 0.25f + 0.5f;
+}
+
+// field[i * 70 + j] = (C(j) + R(i)) / 2, the column wave C and the row wave R given as
+// virtawave takes them.
 static void virtafield(float* field, float time, const float* row, const float* col) {
-    // The four waves' arguments by row or column: row sine, row cosine, column sine, column
-    // cosine.
-    float arg[4][VIRTA_SIDE], wave[4][VIRTA_SIDE];
-    for (int k = 0; k < VIRTA_SIDE; k++) {
-        float fk = (float)k;
-        arg[0][k] = time * row[0] + fk * row[1];
-        arg[1][k] = fk * row[2] + time * row[3];
-        arg[2][k] = time * col[0] + fk * col[1];
-        arg[3][k] = fk * col[2] + time * col[3];
-    }
-    sincos_floats(arg[0], wave[0], nullptr, VIRTA_SIDE);
-    sincos_floats(arg[1], nullptr, wave[1], VIRTA_SIDE);
-    sincos_floats(arg[2], wave[2], nullptr, VIRTA_SIDE);
-    sincos_floats(arg[3], nullptr, wave[3], VIRTA_SIDE);
     float c[VIRTA_SIDE];
     for (int j = 0; j < VIRTA_SIDE; j++)
-        c[j] = (wave[2][j] + wave[3][j]) * 0.25f + 0.5f;
+        c[j] = virtawave(col, time, j);
     for (int i = 0; i < VIRTA_SIDE; i++) {
-        float r = (wave[0][i] + wave[1][i]) * 0.25f + 0.5f;
+        float r = virtawave(row, time, i);
         for (int j = 0; j < VIRTA_SIDE; j++)
             field[i * VIRTA_SIDE + j] = (c[j] + r) * 0.5f;
     }
@@ -234,53 +215,31 @@ void virtaplasma2(float* field, float time) {
 }
 
 // The strands of the web, dark at both ends (first pass) or with white pulses running along
-// them (second pass, reading back what the first wrote). Every strand has VIRTA_STRANDPOINTS
-// points, and a point's envelope, pulse and so its whole colour depend on its place along the
-// strand alone, so they are worked out once a pass for the VIRTA_STRANDPOINTS places.
+// them (second pass, reading back what the first wrote). A vertex's envelope and pulse hang on
+// its place m along the strand alone, and every strand has VIRTA_STRANDPOINTS points, so they
+// are worked out once a pass for the places.
 static void virtastrands(float pos, float sat, float nf, float sv, bool light) {
-    float weight[VIRTA_STRANDPOINTS], pulse[VIRTA_STRANDPOINTS], alpha[VIRTA_STRANDPOINTS];
+    float envelope[VIRTA_STRANDPOINTS], pulse[VIRTA_STRANDPOINTS];
     for (int m = 0; m < VIRTA_STRANDPOINTS; m++) {
         float s = (float)m / (float)VIRTA_STRANDPOINTS;
-        if (!light) {
-            weight[m] = sat * (1 - calcSaturate(s, 0, 1, 1));
-            alpha[m] = weight[m] * 0.2f * nf;
-        } else {
-            pulse[m] = 0.5f + 0.5f * fsin(s * 26 + pos * 147);
-        }
+        envelope[m] = calcSaturate(s, 0, 1, 1);
+        pulse[m] = 0.5f + 0.5f * fsin(s * 26 + pos * 147);
     }
     int e = 0;
     for (int i = 0; i < vneuroncount; i++) {
         const VirtaNeuron& n = vneurons[i];
         for (int k = 0; k < n.linkcount; k++) {
-            int count = n.linkpointcounts[k];
-            const Vector* points = n.links[k];
             glBegin(GL_LINE_STRIP);
-            if (count == VIRTA_STRANDPOINTS && !light) {
-                for (int m = 0; m < count; m++) {
-                    virtastrandalpha[e++] = weight[m];
-                    glColor4f(0, 0, 0, alpha[m]);
-                    glVertex3fv(&points[m].x);
-                }
-            } else if (count == VIRTA_STRANDPOINTS) {
-                for (int m = 0; m < count; m++) {
+            for (int m = 0; m < n.linkpointcounts[k]; m++) {
+                if (!light) {
+                    float w = sat * (1 - envelope[m]);
+                    virtastrandalpha[e++] = w;
+                    glColor4f(0, 0, 0, w * 0.2f * nf);
+                } else {
                     float w = virtastrandalpha[e++];
                     glColor4f(1, 1, 1, w * 0.7f * sv * pulse[m] * nf);
-                    glVertex3fv(&points[m].x);
                 }
-            } else {
-                for (int m = 0; m < count; m++) {
-                    float s = (float)m / (float)count;
-                    if (!light) {
-                        float w = sat * (1 - calcSaturate(s, 0, 1, 1));
-                        virtastrandalpha[e++] = w;
-                        glColor4f(0, 0, 0, w * 0.2f * nf);
-                    } else {
-                        float w = virtastrandalpha[e++];
-                        float p = 0.5f + 0.5f * fsin(s * 26 + pos * 147);
-                        glColor4f(1, 1, 1, w * 0.7f * sv * p * nf);
-                    }
-                    glVertex3fv(&points[m].x);
-                }
+                glVertex3fv(&n.links[k][m].x);
             }
             glEnd();
         }
@@ -299,72 +258,26 @@ static void virtahairs(float sat, float b, bool dark) {
     glEnd();
 }
 
-// How far sin a cos b (or sin a sin b) from the near sines may lie from the library's: each
-// factor within TRIG_NEAR_ERROR (2^-50) of the library's and at most 1 in size puts the
-// product within 2^-49 + 2^-100; the two products' roundings add 2 * 2^-53. So 2^-48 covers
-// it; this allows eight times as much.
-static const double virtaproducterror = 1.0 / 35184372088832.0; // 2^-45
-
-// Every particle's wobble offset, sphereCoord(r[i], a[i], b[i]) to the bit, in passes: the
-// near sines first, then the double products and their checks, a loop without calls or
-// branches, and last sphereCoord itself for the few whose rounding the near values cannot
-// settle.
-static void virtaspheres(const float* r, const float* a, const float* b, Vector* out, int n) {
-    static double ad[VIRTA_PARTICLES], bd[VIRTA_PARTICLES];
-    static double sa[VIRTA_PARTICLES], ca[VIRTA_PARTICLES], sb[VIRTA_PARTICLES],
-        cb[VIRTA_PARTICLES];
-    static bool settled[VIRTA_PARTICLES];
-    for (int i = 0; i < n; i++) {
-        ad[i] = a[i];
-        bd[i] = b[i];
-    }
-    sincos_nears(ad, sa, ca, n);
-    sincos_nears(bd, sb, cb, n);
-    bool all = true;
-    for (int i = 0; i < n; i++) {
-        double x = sa[i] * cb[i], y = sa[i] * sb[i];
-        settled[i] = rounds_alike(x, virtaproducterror) & rounds_alike(y, virtaproducterror) &
-                     rounds_alike(ca[i], virtaproducterror);
-        all &= settled[i];
-        float sx = (float)x, sy = (float)y;
-        out[i] = Vector(r[i] * sx, r[i] * sy, r[i] * (float)ca[i]);
-    }
-    for (int i = 0; !all && i < n; i++)
-        if (!settled[i])
-            out[i] = sphereCoord(r[i], a[i], b[i]);
-}
-
-// Vector(0, length / 2, 0) turned by a makeRotation: the matrix's second column, by
-// makeRotationFrom's own operations from the angles' sines s and cosines c, times the half
-// length. The full product adds 0 * m[0] and 0 * m[2] to each coordinate, which changes
-// nothing unless the coordinate is zero, where only it knows the zero's sign: the caller
-// redoes those. The other end is the exact negative, as -(a * h) is a * -h.
-static Vector virtaend(const float* s, const float* c, float length) {
-    float sa = s[0], ca = c[0], sb = s[1], cb = c[1], sc = s[2], cc = c[2];
-    Vector axis(cb * sc, sa * sb * sc + ca * cc, ca * sb * sc - sa * cc);
-    return axis * (length * 0.5f);
-}
-
-// Particle i's three stream points this frame, from its axis points, and its segment's ends
-// round each.
-static void virtapoints(const VirtaLine& l, int i, const Vector* drift, Vector* p, Vector* ends) {
-    for (int s = 0; s < 3; s++) {
-        p[s] = l.offset + virtaaxes[s][i] + drift[s];
-        ends[2 * s] = p[s] + l.end1;
-        ends[2 * s + 1] = p[s] + l.end2;
-    }
+// A particle's three stream points this frame.
+static void virtapoints(const VirtaLine& l, const Vector* drift, Vector* p) {
+    p[0] = l.offset + virtapath->getValue(l.t) + drift[0];
+    p[1] = l.offset + virtapath2->getValue(l.t) + drift[1];
+    p[2] = l.offset + virtapath3->getValue(l.t) + drift[2];
 }
 
 // The particle's segment on each enabled stream, in colour (colours non-null) or in the colour
 // already set.
-static void virtasegments(const Vector* ends, int streams, const Vector* colours, float alpha) {
+static void virtasegments(const VirtaLine& l, const Vector* p, int streams, const Vector* colours,
+                          float alpha) {
     for (int s = 0; s < 3; s++) {
         if (!(streams & (1 << s)))
             continue;
         if (colours)
             glColor4f(colours[s].x, colours[s].y, colours[s].z, alpha);
-        glVertex3fv(&ends[2 * s].x);
-        glVertex3fv(&ends[2 * s + 1].x);
+        Vector a = p[s] + l.end1;
+        Vector b = p[s] + l.end2;
+        glVertex3fv(&a.x);
+        glVertex3fv(&b.x);
     }
 }
 
@@ -402,6 +315,7 @@ void virta(float pos) {
     glEnable(GL_BLEND);
     glDisable(GL_DEPTH_TEST);
 
+    // The hairs: their bend angles, then all the sines at once, then the tips over the feet.
     virtaplasma(virtaheights, pos);
     virtaplasma2(virtaangles, pos);
     for (int n = 0; n < VIRTA_HAIRS; n++)
@@ -422,42 +336,30 @@ void virta(float pos) {
     glColor4f(1, 1, 1, sat * 0.25f * a2);
     virtahairs(sat, b, false);
 
-    // The particles in passes: their parameters and angles, then every sine at once, then the
-    // places and ends.
+    // The particles: their places, wobble angles and turn angles first, then all the wobble
+    // sines and all the turns at once, then the rest.
     for (int i = 0; i < VIRTA_PARTICLES; i++) {
         VirtaLine& l = lines[i];
         float u = pos * 4 + l.phase;
         l.t = u - (float)(int)u;
-        virtat[i] = l.t;
-        virtawobblearg[i] = pos * l.wobblespeed + l.wobblephase;
-        // lerpVector's products and sum, written out: a call per particle cost more.
-        virtarot[i] = l.rotstart * (1.0f - l.t) + l.rotend * l.t;
-        virtaturnarg[3 * i] = virtarot[i].x;
-        virtaturnarg[3 * i + 1] = virtarot[i].y;
-        virtaturnarg[3 * i + 2] = virtarot[i].z;
+        virtawobbleangle[i] = pos * l.wobblespeed + l.wobblephase;
+        virtaturnangles[i] = lerpVector(l.rotstart, l.rotend, l.t);
     }
-    calcSaturates(virtat, 0, 1, 3, virtasat, VIRTA_PARTICLES);
-    sincos_floats(virtawobblearg, virtawobblesin, nullptr, VIRTA_PARTICLES);
+    sincos_floats(virtawobbleangle, virtawobblesin, virtawobblecos, VIRTA_PARTICLES);
     for (int i = 0; i < VIRTA_PARTICLES; i++) {
         const VirtaLine& l = lines[i];
         virtawobbler[i] = virtawobblesin[i] * virtawobble;
         virtatheta[i] = l.thetaspeed * pos + l.theta0;
         virtaphi[i] = l.phispeed * pos + l.phi0;
     }
-    virtaspheres(virtawobbler, virtatheta, virtaphi, virtaoffset, VIRTA_PARTICLES);
-    sincos_floats(virtaturnarg, virtaturnsin, virtaturncos, 3 * VIRTA_PARTICLES);
+    sphereCoords(virtawobbler, virtatheta, virtaphi, virtaoffsets, VIRTA_PARTICLES);
+    makeRotations(virtaturnangles, virtaturns, VIRTA_PARTICLES);
     for (int i = 0; i < VIRTA_PARTICLES; i++) {
         VirtaLine& l = lines[i];
-        l.alpha = virtasat[i] * a1;
-        l.offset = virtaoffset[i];
-        l.end1 = virtaend(virtaturnsin + 3 * i, virtaturncos + 3 * i, l.length);
-        l.end2 = Vector(-l.end1.x, -l.end1.y, -l.end1.z);
-        if (l.end1.x == 0 || l.end1.y == 0 || l.end1.z == 0) {
-            Matrix r;
-            r.makeRotation(virtarot[i].x, virtarot[i].y, virtarot[i].z);
-            l.end1 = Vector(0, l.length * 0.5f, 0) * r;
-            l.end2 = Vector(0, -l.length * 0.5f, 0) * r;
-        }
+        l.alpha = calcSaturate(l.t, 0, 1, 3) * a1;
+        l.offset = virtaoffsets[i];
+        l.end1 = Vector(0, l.length * 0.5f, 0) * virtaturns[i];
+        l.end2 = Vector(0, -l.length * 0.5f, 0) * virtaturns[i];
     }
 
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -467,22 +369,20 @@ void virta(float pos) {
         Vector(fsin(pos * 15 + 0.4f), fsin(pos * 19 + 2), fcos(pos * 16 + 3)) * 0.25f,
         Vector(fsin(pos * 11 + 2), fcos(pos * 7 + 5), fsin(pos * 15 + 1)) * 0.25f};
     const Vector colours[3] = {oranssi, violetti, sininen};
-    virtapath->getValues(virtat, virtaaxes[0], VIRTA_PARTICLES);
-    virtapath2->getValues(virtat, virtaaxes[1], VIRTA_PARTICLES);
-    virtapath3->getValues(virtat, virtaaxes[2], VIRTA_PARTICLES);
-    for (int i = 0; i < VIRTA_PARTICLES; i++)
-        virtapoints(lines[i], i, drift, virtapts + 3 * i, virtaends + 6 * i);
     glBegin(GL_LINES);
-    for (int i = 0; i < VIRTA_PARTICLES; i++)
-        virtasegments(virtaends + 6 * i, vaihto, colours, sat * 0.9f * lines[i].alpha);
+    for (int i = 0; i < VIRTA_PARTICLES; i++) {
+        Vector* p = virtastreampoints + 3 * i;
+        virtapoints(lines[i], drift, p);
+        virtasegments(lines[i], p, vaihto, colours, sat * 0.9f * lines[i].alpha);
+    }
     glEnd();
 
     glBlendFunc(GL_SRC_ALPHA, GL_ONE);
     glLineWidth(1.0f);
     glBegin(GL_LINES);
     for (int u = 0; u < VIRTA_PARTICLES; u++) {
-        VirtaLine& l = lines[u];
-        const Vector* p = virtapts + 3 * u;
+        const VirtaLine& l = lines[u];
+        const Vector* p = virtastreampoints + 3 * u;
         if ((u & virtamoleculemask) == 0) {
             glEnd();
             if (a2 > 0)
@@ -499,7 +399,7 @@ void virta(float pos) {
             glBegin(GL_LINES);
         }
         glColor4f(1, 1, 1, l.alpha * sat * 0.6f);
-        virtasegments(virtaends + 6 * u, vaihto, nullptr, 0);
+        virtasegments(l, p, vaihto, nullptr, 0);
     }
     glEnd();
 }

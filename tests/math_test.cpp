@@ -1,11 +1,15 @@
-// Vector, Matrix and the shared generator against the values they are specified by.
+// Vector, Matrix and the shared generator against the values they are specified by, and the
+// bulk forms of the rotation, the envelope and the spherical point against their plain twins.
 #include "engine/matrix.h"
+#include "engine/position.h"
 #include "engine/random.h"
 #include "engine/vector.h"
 
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
+#include <random>
+#include <vector>
 
 static void expect_near(Vector v, float x, float y, float z, float eps = 1e-6f) {
     EXPECT_NEAR(v.x, x, eps);
@@ -111,54 +115,6 @@ TEST(Random, InitialStateAndOtherSeeds) {
     SEED = saved;
 }
 
-// The batch gives each matrix bit for bit as makeRotation does, across a pass boundary.
-TEST(Matrix, RotationsInBulkMatchOneAtATime) {
-    const int n = 150;
-    Vector angles[n];
-    Matrix bulk[n];
-    for (int i = 0; i < n; i++)
-        angles[i] = Vector(0.37f * i - 20, 5 - 0.11f * i, i * 17.3f);
-    makeRotations(angles, bulk, n);
-    for (int i = 0; i < n; i++) {
-        Matrix one;
-        one.makeRotation(angles[i].x, angles[i].y, angles[i].z);
-        EXPECT_EQ(memcmp(one.m, bulk[i].m, sizeof one.m), 0) << i;
-    }
-}
-
-// The turned x axes are the matrices' first columns, bit for bit, and scaled by h they give the
-// ends of a stick along x exactly as the full product does wherever no coordinate is zero.
-TEST(Matrix, TurnedXAxesAreTheFirstColumns) {
-    const int n = 150;
-    Vector angles[n], axes[n];
-    for (int i = 0; i < n; i++)
-        angles[i] = Vector(0.37f * i - 20, 5 - 0.11f * i, i * 17.3f);
-    angles[7] = Vector(0, 0, 0); // the identity: two zeros in the column
-    for (int i = 0; i < n; i++) {
-        const Vector& a = angles[i];
-        float sa = (float)sin((double)a.x), ca = (float)cos((double)a.x);
-        float sb = (float)sin((double)a.y), cb = (float)cos((double)a.y);
-        float sc = (float)sin((double)a.z), cc = (float)cos((double)a.z);
-        axes[i] = xAxisFrom(sa, ca, sb, cb, sc, cc);
-    }
-    int checked = 0;
-    for (int i = 0; i < n; i++) {
-        Matrix one;
-        one.makeRotation(angles[i].x, angles[i].y, angles[i].z);
-        const Vector column(one.m[0], one.m[3], one.m[6]);
-        EXPECT_EQ(memcmp(&column, &axes[i], sizeof column), 0) << i;
-        for (float h : {0.013f, -2.5f}) {
-            Vector quick = axes[i] * h, full = Vector(h, 0, 0) * one;
-            if (quick.x == 0 || quick.y == 0 || quick.z == 0)
-                continue;
-            EXPECT_EQ(memcmp(&quick, &full, sizeof quick), 0) << i << " " << h;
-            checked++;
-        }
-    }
-    EXPECT_GT(checked, 2 * n - 10);
-    EXPECT_EQ(axes[7].y, 0.0f);
-}
-
 TEST(Random, RandIntSharesTheState) {
     setSeed(7);
     int a = randInt();
@@ -176,4 +132,71 @@ TEST(Random, SphereAndPolarCoordinates) {
     setSeed(5);
     for (int i = 0; i < 20; i++)
         EXPECT_NEAR(randomSphereVector(3).length(), 3.0f, 1e-4f);
+}
+
+// The same float, or both NaN: the library need not keep a NaN's payload.
+static bool same_float(float got, float want) {
+    return memcmp(&got, &want, sizeof got) == 0 || (std::isnan(got) && std::isnan(want));
+}
+
+// n floats in +-span, every 97 led by zeros of both signs, tiny and huge ones, infinities, NaN.
+static std::vector<float> mixed_floats(int n, float span, unsigned seed) {
+    const float edges[] = {0.0f, -0.0f, 1e-30f, -1e-40f, 3e9f, INFINITY, -INFINITY, NAN};
+    std::mt19937 gen(seed);
+    std::uniform_real_distribution<float> uniform(-span, span);
+    std::vector<float> v(n);
+    for (int i = 0; i < n; i++)
+        v[i] = i % 97 < 8 ? edges[i % 97] : uniform(gen);
+    return v;
+}
+
+TEST(Bulk, RotationsAsOneAtATime) {
+    // More than one pass of the batch and not a whole number of them; zero angles are common.
+    const int n = 1000;
+    std::vector<float> x = mixed_floats(n, 40, 1), y = mixed_floats(n, 40, 2);
+    std::vector<Vector> angles(n);
+    for (int i = 0; i < n; i++)
+        angles[i] = Vector(x[i], i % 3 ? y[i] : 0.0f, x[(i * 7) % n]);
+    std::vector<Matrix> bulk(n);
+    makeRotations(angles.data(), bulk.data(), n);
+    for (int i = 0; i < n; i++) {
+        Matrix one = Matrix().makeRotation(angles[i].x, angles[i].y, angles[i].z);
+        for (int k = 0; k < 9; k++)
+            ASSERT_TRUE(same_float(bulk[i].m[k], one.m[k])) << "rotation " << i << ", entry " << k;
+    }
+}
+
+TEST(Bulk, EnvelopesAsOneAtATime) {
+    // Times across each window and on and next to its ends, for the windows and gains the
+    // scenes use and a negative gain: {a, b, k}.
+    const float cases[][3] = {
+        {0, 1, 3}, {0, 1, 1}, {0.05f, 0.95f, 15}, {35000, 124000, 6}, {0, 2, -0.5f}};
+    for (const float* e : cases) {
+        float a = e[0], b = e[1], k = e[2];
+        std::vector<float> t = mixed_floats(700, 0.6f, 3);
+        for (float& u : t)
+            u = a + (b - a) * (u + 0.5f);
+        t.insert(t.end(), {a, b, std::nextafter(a, b), std::nextafter(b, a)});
+        std::vector<float> bulk(t.size());
+        calcSaturates(t.data(), a, b, k, bulk.data(), (int)t.size());
+        for (size_t i = 0; i < t.size(); i++)
+            ASSERT_TRUE(same_float(bulk[i], calcSaturate(t[i], a, b, k)))
+                << "window " << a << ".." << b << ", gain " << k << ", t " << t[i];
+    }
+}
+
+TEST(Bulk, SpherePointsAsOneAtATime) {
+    // The wobbles' spans: radii up to 0.4 and angles up to some 40 radians.
+    const int n = 3000;
+    // The azimuths are taken three along, so that every edge value meets plain ones.
+    std::vector<float> r = mixed_floats(n, 0.4f, 4), a = mixed_floats(n, 40, 5),
+                       b = mixed_floats(n + 3, 40, 6);
+    std::vector<Vector> bulk(n);
+    sphereCoords(r.data(), a.data(), b.data() + 3, bulk.data(), n);
+    for (int i = 0; i < n; i++) {
+        Vector one = sphereCoord(r[i], a[i], b[i + 3]);
+        ASSERT_TRUE(same_float(bulk[i].x, one.x) && same_float(bulk[i].y, one.y) &&
+                    same_float(bulk[i].z, one.z))
+            << "r " << r[i] << ", a " << a[i] << ", b " << b[i + 3];
+    }
 }

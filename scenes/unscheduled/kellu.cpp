@@ -2,12 +2,13 @@
 // long flat box, each turning slowly while the camera travels along; cues brighten them.
 // The driver builds and releases it on every run, so its draws move the shared generator.
 #include "engine/colors.h"
-#include "engine/fasttrig.h"
+#include "engine/curves.h"
 #include "engine/gl.h"
 #include "engine/matrix.h"
 #include "engine/position.h"
 #include "engine/random.h"
 #include "engine/sync.h"
+#include "scenes/alku.h"
 #include "scenes/scenes.h"
 
 #include <cmath>
@@ -28,21 +29,11 @@ static const int kellurows[3] = {0, 12, 44};
 // Spin angles span (-2.5, 2.5) radians.
 static const float kelluspin = 5.0f;
 
-// The sticks, one array a coordinate where a frame's turning reads them, so that it runs a
-// vector of sticks at a time; a frame's angles, their sines and the sticks' ends beside them.
-struct KelluTikut {
-    float spin0[3][KELLU_STICKS], spin1[3][KELLU_STICKS]; // x, y, z spins at pos 0 and 1
-    Vector from[KELLU_STICKS];
-    float size[KELLU_STICKS]; // half the stick's length
-    Vector colour[KELLU_STICKS];
-    float angle[3][KELLU_STICKS], sin[3][KELLU_STICKS], cos[3][KELLU_STICKS];
-    // Both ends of every stick at the frame's pos, two a stick: turned once a frame and drawn by
-    // both passes, since each stick's turn costs far more than emitting its vertices.
-    Vector ends[2 * KELLU_STICKS];
-};
-
-static KelluTikut* kellutikut;
+AlkuPala* palaset;
 Sync* kellusync;
+// Both ends of every stick at the frame's pos, two a stick: turned once a frame and drawn by
+// both passes, since each stick's rotation matrix costs far more than emitting its vertices.
+static Vector* kelluends;
 
 // Three draws in the order written, whatever order the compiler evaluates arguments in.
 static Vector centred_draws() {
@@ -54,26 +45,21 @@ static Vector centred_draws() {
 
 void kellu_init() {
     // Not reseeded: the layout continues the sequence the set-ups before this one left.
-    kellutikut = new KelluTikut;
-    KelluTikut& t = *kellutikut;
+    palaset = new AlkuPala[KELLU_STICKS]();
+    kelluends = new Vector[2 * KELLU_STICKS];
     Matrix box;
     box.makeScale(20, 2, 2);
     const Vector* colours[3] = {&punainen, &sininen, &violetti};
     for (int i = 0; i < KELLU_STICKS; i++) {
-        t.colour[i] = *colours[i % 3];
-        Vector spin0 = centred_draws() * kelluspin;
-        Vector spin1 = centred_draws() * kelluspin;
-        t.from[i] = centred_draws() * box;
-        t.size[i] = 0.01f + 0.02f * randFloat();
-        const float* s0 = &spin0.x;
-        const float* s1 = &spin1.x;
-        for (int j = 0; j < 3; j++) {
-            t.spin0[j][i] = s0[j];
-            t.spin1[j][i] = s1[j];
-        }
+        AlkuPala& p = palaset[i];
+        p.colour = *colours[i % 3];
+        p.spin0 = centred_draws() * kelluspin;
+        p.spin1 = centred_draws() * kelluspin;
+        p.from = centred_draws() * box;
+        p.size = 0.01f + 0.02f * randFloat();
     }
 
-    kellusync = new Sync(KELLU_SLOTS);
+    kellusync = new Sync(KELLU_SLOTS, "kellu");
     for (int order = KELLU_FIRST_ORDER; order <= KELLU_LAST_ORDER; order++) {
         for (int row : kellurows)
             if (order != KELLU_LAST_ORDER || row != 0)
@@ -83,50 +69,30 @@ void kellu_init() {
     }
 }
 
-// Stick i's half, from its centre to one end, by its turn's x axis from the frame's sines.
-static Vector kelluhalf(const KelluTikut& t, int i) {
-    return xAxisFrom(t.sin[0][i], t.cos[0][i], t.sin[1][i], t.cos[1][i], t.sin[2][i], t.cos[2][i]) *
-           t.size[i];
-}
-
-// Turns every stick to pos into its ends. A stick lies along x, so only the x axis of its turn
-// matters: the angles first, then their sines a coordinate at a time, then the axes and ends.
+// Turns every stick to pos into kelluends.
 static void turn_sticks(float pos) {
-    KelluTikut& t = *kellutikut;
-    float rest = 1.0f - pos; // lerpVector's weights
-    for (int j = 0; j < 3; j++)
-        for (int i = 0; i < KELLU_STICKS; i++)
-            t.angle[j][i] = t.spin0[j][i] * rest + t.spin1[j][i] * pos;
-    for (int j = 0; j < 3; j++)
-        sincos_floats(t.angle[j], t.sin[j], t.cos[j], KELLU_STICKS);
-    // The ends are from +- Vector(size, 0, 0) * turn, which the axis gives exactly but for a
-    // zero coordinate: sticks with one take the full product after the pass.
-    int zeros = 0;
     for (int i = 0; i < KELLU_STICKS; i++) {
-        Vector along = kelluhalf(t, i);
-        t.ends[2 * i] = t.from[i] + along;
-        t.ends[2 * i + 1] = t.from[i] - along;
-        zeros |= hasZeroCoordinate(along);
+        const AlkuPala& p = palaset[i];
+        Vector angles = lerpVector(p.spin0, p.spin1, pos);
+        Matrix turn;
+        turn.makeRotation(angles.x, angles.y, angles.z);
+        kelluends[2 * i] = p.from + Vector(p.size, 0, 0) * turn;
+        kelluends[2 * i + 1] = p.from + Vector(-p.size, 0, 0) * turn;
     }
-    for (int i = 0; zeros && i < KELLU_STICKS; i++)
-        if (hasZeroCoordinate(kelluhalf(t, i)))
-            turnedStickEnds(t.from[i], t.size[i], t.angle[0][i], t.angle[1][i], t.angle[2][i],
-                            t.ends + 2 * i);
 }
 
 // One batch of every stick as turned: each in its own colour, or all white, at the given alpha.
 static void sticks(float alpha, bool coloured) {
-    const KelluTikut& t = *kellutikut;
     if (!coloured)
         glColor4f(1, 1, 1, alpha);
     glBegin(GL_LINES);
     for (int i = 0; i < KELLU_STICKS; i++) {
         if (coloured) {
-            const Vector& c = t.colour[i];
+            const Vector& c = palaset[i].colour;
             glColor4f(c.x, c.y, c.z, alpha);
         }
-        glVertex3fv(&t.ends[2 * i].x);
-        glVertex3fv(&t.ends[2 * i + 1].x);
+        glVertex3fv(&kelluends[2 * i].x);
+        glVertex3fv(&kelluends[2 * i + 1].x);
     }
     glEnd();
 }
@@ -157,8 +123,10 @@ void kellu(float pos) {
 }
 
 void kellu_free() {
-    delete kellutikut;
-    kellutikut = nullptr;
+    delete[] palaset;
+    palaset = nullptr;
+    delete[] kelluends;
+    kelluends = nullptr;
     delete kellusync;
     kellusync = nullptr;
 }
