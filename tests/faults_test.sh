@@ -21,10 +21,6 @@ SHOW=(env)
 [ -n "${ORDUNE_TEST_PRELOAD:-}" ] && SHOW+=("LD_PRELOAD=$ORDUNE_TEST_PRELOAD")
 AS=()
 [ "$(id -u)" = 0 ] && AS=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
-# Limits only, for a loaded machine: start-up under the sanitizers takes seconds, and a frame on
-# llvmpipe well under one.
-START=120
-GRACE=30
 
 # Deterministic noise: n bytes of a fixed-seed generator.
 noise() {
@@ -48,29 +44,25 @@ check() {
     *) cd "$dir" && exec "${SHOW[@]}" "$@" "$ROOT/ordune" ;;
     esac 2>"$err" >/dev/null &
     local pid=$!
-    if ! wait_drawing $pid $START; then
+    if ! wait_drawing $pid 120; then # limits only, for a loaded machine or the sanitizers
         kill -KILL $pid 2>/dev/null
-        echo "FAIL: $name: no frame drawn: $(cat "$err")" >&2
-        failures=$((failures + 1))
-        return
-    fi
-    kill -$sig $pid
-    if ! wait_exit $pid $GRACE; then
+        bad "no frame drawn: $(cat "$err")"
+    elif ! { kill -$sig $pid && wait_exit $pid 30; }; then
         kill -KILL $pid
-        echo "FAIL: $name: still running $GRACE s after SIG$sig" >&2
-        failures=$((failures + 1))
+        bad "still running 30 s after SIG$sig"
     elif [ "$STATUS" != 0 ]; then
-        echo "FAIL: $name: exit status $STATUS after SIG$sig: $(cat "$err")" >&2
-        failures=$((failures + 1))
+        bad "exit status $STATUS after SIG$sig: $(cat "$err")"
     elif [ "$name" = default_driver ] && [ ! -s "$err" ]; then
         echo "$name: an audio device was found"
     elif [ "$(wc -l <"$err")" != 1 ] || ! grep -q "^ordune: .*$want" "$err"; then
-        echo "FAIL: $name: wanted one line matching '$want', got:" >&2
-        cat "$err" >&2
-        failures=$((failures + 1))
+        bad "wanted one line matching '$want', got: $(cat "$err")"
     else
         echo "$name: $(cat "$err")"
     fi
+}
+bad() {
+    echo "FAIL: $name: $*" >&2
+    failures=$((failures + 1))
 }
 at() {
     mkdir -p "$ROOT/$1"
@@ -86,21 +78,12 @@ head -c $((size / 2)) "$GOOD" >"$(at cut)"
 check cut "music.xm: truncated: .* the file has $((size / 2))\b"
 noise 4096 >"$(at noise)"
 check noise 'music.xm: not an XM module'
-# Past the signature the header's counts and lengths are noise.
-{
-    head -c 17 "$GOOD"
-    noise 4096
-} >"$(at signed_noise)"
+(head -c 17 "$GOOD" && noise 4096) >"$(at signed_noise)" # noise for counts and lengths
 check signed_noise 'music.xm: \(truncated\|libopenmpt cannot load it\)'
 # A four-channel ProTracker module: 31 empty sample headers, one order, the "M.K." tag and one
 # empty pattern. Valid in its own format, not an XM.
-{
-    head -c 950 /dev/zero
-    printf '\001\177'
-    head -c 128 /dev/zero
-    printf 'M.K.'
-    head -c 1024 /dev/zero
-} >"$(at protracker)"
+(head -c 950 /dev/zero && printf '\001\177' && head -c 128 /dev/zero && printf 'M.K.' &&
+    head -c 1024 /dev/zero) >"$(at protracker)"
 check protracker 'music.xm: not an XM module'
 truncate -s 200M "$(at huge)" # sparse: 200 MB on paper, nothing on disk
 check huge 'music.xm: larger than'

@@ -8,10 +8,7 @@ cd "$(dirname "$0")/.."
 SRC=$(pwd)
 BUILD="${ORDUNE_ASAN_DIR:-build-asan}"
 FLAGS="-O1 -g -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=undefined"
-fail() {
-    echo "sanitize: FAIL: $*" >&2
-    exit 1
-}
+. tests/xvfb.sh # fail
 
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
     # The build type's own flags are emptied so that -O1 above is the optimisation in force.
@@ -33,22 +30,17 @@ PRELOAD="$(gcc -print-file-name=libasan.so):$(gcc -print-file-name=libubsan.so)"
 for driver in /usr/lib/*/dri/swrast_dri.so; do
     [ -f "$driver" ] && PRELOAD="$PRELOAD:$driver"
 done
-run() {
-    LD_PRELOAD="$PRELOAD" "$@"
-}
-
-started=$(date +%s)
 step() {
-    echo "sanitize: $* ($(($(date +%s) - started)) s)"
+    echo "sanitize: $* ($SECONDS s)"
 }
 
 step "unit tests"
-(cd "$BUILD" && run ./ordune_tests --gtest_brief=1) || fail "unit tests"
+(cd "$BUILD" && LD_PRELOAD="$PRELOAD" ./ordune_tests --gtest_brief=1) || fail "unit tests"
 
 step "whole show offline at 320x240, 10 fps"
 frames=$(mktemp -d)
 trap 'rm -rf "$frames"' EXIT
-(cd "$BUILD" && run ./ordune-render --size 320x240 --fps 10 -o "$frames") || fail "the render"
+(cd "$BUILD" && LD_PRELOAD="$PRELOAD" ./ordune-render --size 320x240 --fps 10 -o "$frames") || fail "the render"
 n=$(find "$frames" -name '*.png' | wc -l)
 [ "$n" -ge 2000 ] || fail "the render wrote $n frames, not the show's 2001"
 
