@@ -1,6 +1,6 @@
 // The offline renderer's parts that need no GL context: the cue sheet over a made-up music trace
-// and over a module of the test's own, and the contact sheet's labels and scaling. The files it
-// writes are checked end to end by render_cli.sh.
+// and over a module of the test's own, and the contact sheet's labels. The files it writes are
+// checked end to end by render_cli.sh.
 #include "engine/sound.h"
 #include "engine/sync.h"
 #include "engine/timer.h"
@@ -105,20 +105,4 @@ TEST(ContactSheet, LabelsInMinutesAndSeconds) {
         {0, "0:00"}, {125, "2:05"}, {200, "3:20"}, {2.5, "0:02.5"}, {59.96, "1:00"}};
     for (const auto& l : labels)
         EXPECT_EQ(sheet_label(l.first), l.second) << l.first;
-}
-
-TEST(ContactSheet, DownscaleAveragesEverySourcePixel) {
-    // 4x2 to 2x1: each destination pixel is the mean of a 2x2 block, rounded.
-    std::vector<unsigned char> src = {0,  0, 0, 10, 10, 10, 100, 0, 0, 200, 0, 0,
-                                      20, 0, 0, 30, 30, 30, 100, 0, 0, 201, 0, 0};
-    unsigned char dst[6];
-    image_downscale(src.data(), 4, 2, dst, 2, 1);
-    EXPECT_EQ(dst[0], 15);
-    EXPECT_EQ(dst[1], 10);
-    EXPECT_EQ(dst[3], 150);
-    // 3 to 2 columns: no source column is skipped.
-    unsigned char row3[9] = {0, 0, 0, 90, 90, 90, 255, 255, 255}, row2[6];
-    image_downscale(row3, 3, 1, row2, 2, 1);
-    EXPECT_EQ(row2[0], 0);
-    EXPECT_EQ(row2[3], 173); // (90 + 255) / 2 rounded
 }

@@ -121,22 +121,6 @@ TEST(SoundtrackGenerator, TwoRunsWriteTheBuildsBytes) {
     std::remove(b.c_str());
 }
 
-// --wav renders the orders asked for: a 48 kHz 16-bit stereo PCM file two orders long.
-TEST(SoundtrackGenerator, RendersAWavOfTheOrdersAsked) {
-    const std::string wav = ::testing::TempDir() + "/ordune_orders.wav";
-    ASSERT_EQ(run("--wav " + wav + " 30 31"), 0);
-    std::vector<char> b = read_bytes(wav);
-    std::remove(wav.c_str());
-    ASSERT_GT(b.size(), 44u);
-    auto u16 = [&](size_t at) { return uint8_t(b[at]) | uint8_t(b[at + 1]) << 8; };
-    EXPECT_EQ(std::string(b.data(), 4) + std::string(b.data() + 8, 8), "RIFFWAVEfmt ");
-    EXPECT_EQ(u16(20), 1); // PCM
-    EXPECT_EQ(u16(22), 2); // channels
-    EXPECT_EQ(u16(24) | u16(26) << 16, 48000);
-    EXPECT_EQ(u16(34), 16); // bits
-    EXPECT_NEAR((b.size() - 44) / 4.0 / 48000.0, 2 * ORDER_SECONDS, 0.05);
-}
-
 // 2 for a usage fault, 1 for a file that cannot be written.
 TEST(SoundtrackGenerator, RefusesBadArguments) {
     for (const char* args :

@@ -1,5 +1,5 @@
 // Textures and the image blobs: the header and pixels of every compiled-in lettering picture,
-// the upload conventions by size, and the render textures' lifecycle, through the recorder.
+// and the render textures' upload and release, through the recorder.
 #include "engine/gl.h"
 #include "engine/glrecorder.h"
 #include "engine/texture.h"
@@ -39,64 +39,36 @@ TEST(Blobs, EveryPictureHasItsHeaderBlackPixelsWithCoverageAndAClosingZero) {
     }
 }
 
-class Textures : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        gl_use_recorder();
-        gl_recorder_reset();
-    }
-    void TearDown() override {
-        textures_free();
-        gl_use_null();
-    }
-};
-
-// The parameters set, in order, as glTexParameteri or glTexParameterf alike; one set while
-// another texture than `id` was bound shows as (0, 0).
+// The parameters set while texture `id` was bound, in order, as glTexParameteri or f alike.
 static std::vector<std::pair<double, double>> parameters(GLuint id) {
     std::vector<std::pair<double, double>> out;
     double bound = 0;
     for (const GlCall& c : gl_recorder()->calls)
         if (strcmp(c.name, "glBindTexture") == 0)
             bound = c.a[1];
-        else if (strncmp(c.name, "glTexParameter", 14) == 0)
-            out.push_back(bound == id ? std::make_pair(c.a[1], c.a[2]) : std::make_pair(0.0, 0.0));
+        else if (strncmp(c.name, "glTexParameter", 14) == 0 && bound == id)
+            out.push_back({c.a[1], c.a[2]});
     return out;
 }
 
-TEST_F(Textures, FourSquareSizesFilterLinearlyAndTheRestRepeatAndMinifyTrilinearly) {
-    const std::vector<std::pair<double, double>> linear = {{GL_TEXTURE_MIN_FILTER, GL_LINEAR},
-                                                           {GL_TEXTURE_MAG_FILTER, GL_LINEAR}};
-    std::vector<std::pair<double, double>> trilinear = linear;
-    trilinear.insert(trilinear.end(), {{GL_TEXTURE_WRAP_S, GL_REPEAT},
-                                       {GL_TEXTURE_WRAP_T, GL_REPEAT},
-                                       {GL_TEXTURE_MAG_FILTER, GL_LINEAR},
-                                       {GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR}});
-    const int sizes[][2] = {{512, 512}, {64, 64}, {64, 32}, {61, 22}, {32, 32}, {1024, 1024}};
-    for (const auto& s : sizes) {
-        SCOPED_TRACE(s[0] * 10000 + s[1]);
-        gl_recorder_reset();
-        Texture t(s[0], s[1]);
-        t.upload();
-        bool square = s[0] == s[1] && s[0] >= 64 && s[0] <= 512;
-        EXPECT_EQ(parameters(t.id), square ? linear : trilinear);
-        std::vector<GlCall> mip = calls_named("gluBuild2DMipmaps");
-        ASSERT_EQ(mip.size(), 1u);
-        EXPECT_EQ(mip[0].a[1], s[0]);
-        EXPECT_EQ(mip[0].a[2], s[1]);
-        EXPECT_NE(t.id, 0u); // left bound, with texturing on
-        EXPECT_EQ(gl_recorder()->draw.bound_texture, t.id);
-        EXPECT_TRUE(gl_recorder()->draw.texture);
-    }
-}
-
-TEST_F(Textures, RenderTexturesAreMadeAndReleased) {
+// The glow filter's two render textures, the only ones the show makes: linear filtering and the
+// default wrap, mipmaps built at 512x512, and both released.
+TEST(Textures, RenderTexturesFilterLinearlyAndAreReleased) {
+    gl_use_recorder();
+    gl_recorder_reset();
     textures_init();
     ASSERT_NE(render512_1, nullptr);
-    EXPECT_EQ(render512_0->width * render512_0->height, 512 * 512);
     EXPECT_LT(render512_0->id, render512_1->id);
+    const std::vector<std::pair<double, double>> linear = {{GL_TEXTURE_MIN_FILTER, GL_LINEAR},
+                                                           {GL_TEXTURE_MAG_FILTER, GL_LINEAR}};
+    EXPECT_EQ(parameters(render512_0->id), linear);
+    EXPECT_EQ(parameters(render512_1->id), linear);
+    for (const GlCall& c : calls_named("gluBuild2DMipmaps"))
+        EXPECT_EQ(c.a[1] * c.a[2], 512 * 512);
+    EXPECT_EQ(calls_named("gluBuild2DMipmaps").size(), 2u);
     textures_free();
     EXPECT_EQ(render512_0, nullptr);
     EXPECT_EQ(render512_1, nullptr);
     textures_free(); // a second release finds nothing to delete
+    gl_use_null();
 }

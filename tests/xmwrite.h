@@ -4,9 +4,9 @@
 #define ORDUNE_TESTS_XMWRITE_H
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -86,12 +86,10 @@ inline std::vector<uint8_t> xm_build(const XmSong& song) {
 
 // Writes bytes to path; false when the file cannot be written.
 inline bool xm_save(const std::string& path, const std::vector<uint8_t>& bytes) {
-    FILE* f = fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    // An empty vector's data() may be null, which fwrite must not be given even for 0 bytes.
-    bool ok = bytes.empty() || fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-    return fclose(f) == 0 && ok;
+    std::ofstream f(path, std::ios::binary);
+    f.write((const char*)bytes.data(), (std::streamsize)bytes.size());
+    f.close();
+    return !f.fail();
 }
 
 // For its lifetime the working directory is a fresh folder under /tmp, where the music.xm the
