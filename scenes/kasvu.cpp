@@ -35,7 +35,7 @@ void kasvu_init() {
     kasvut = new KasvuItem[KASVU_ITEMS]();
     setSeed(10650);
 
-    kasvusync = new Sync(kasvucuecount);
+    kasvusync = new Sync(kasvucuecount, "kasvu");
     for (const int* cue : kasvucues)
         for (int r = 1; r < 7 && cue[r] >= 0; r++)
             kasvusync->add(cue[0], cue[r], kasvucuems);

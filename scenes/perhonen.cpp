@@ -62,7 +62,7 @@ void perhonen_init() {
     syncdata = new int[syncpositions];
     suunnat = new unsigned char[syncpositions];
 
-    perhossync = new Sync(perhocues);
+    perhossync = new Sync(perhocues, "perhonen");
     perhoadd(perhossync, 50, perhorows50);
     perhoadd(perhossync, 51, perhorows51);
     // Order 52 rolls: every second row up to 32, then every row to 46.
@@ -74,7 +74,7 @@ void perhonen_init() {
     perhoadd(perhossync, 54, perhorows54);
     perhoadd(perhossync, 55, perhorows53);
 
-    perhoskamerasync = new Sync(perhocues);
+    perhoskamerasync = new Sync(perhocues, "perhonen");
     perhoadd(perhoskamerasync, 50, perhorows50);
     perhoadd(perhoskamerasync, 51, perhorows51);
     perhoadd(perhoskamerasync, 53, perhorows53);
