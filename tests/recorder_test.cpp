@@ -3,7 +3,7 @@
 #include "engine/gl.h"
 #include "engine/glrecorder.h"
 
-#include <cmath>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 class Recorder : public ::testing::Test {
@@ -65,9 +65,7 @@ TEST_F(Recorder, BatchesCarryVerticesColoursAndState) {
     EXPECT_EQ(b.c[3], 0.5f);
     EXPECT_EQ(b.c[7], 1.0f); // glColor3f sets alpha 1
     EXPECT_EQ(b.t[2], 0.25f);
-    EXPECT_TRUE(b.state.blend);
-    EXPECT_EQ(b.state.blend_dst, (GLenum)GL_ONE);
-    EXPECT_EQ(b.state.line_width, 3.0f);
+    EXPECT_TRUE(b.state.blend && b.state.blend_dst == GL_ONE && b.state.line_width == 3.0f);
     EXPECT_EQ(b.state.bound_texture, names[1]);
     EXPECT_NE(names[0], names[1]);
     EXPECT_STREQ(gl_prim_name(b.prim), "GL_LINES");
@@ -81,8 +79,7 @@ TEST(NullBackend, AnswersQueriesHarmlessly) {
     gl_use_null();
     // Matrix queries read the identity, so code that derives axes from them stays finite.
     float m[16];
-    for (float& f : m)
-        f = 5;
+    std::fill_n(m, 16, 5.0f);
     glGetFloatv(GL_MODELVIEW_MATRIX, m);
     for (int i = 0; i < 16; i++)
         EXPECT_EQ(m[i], i % 5 == 0 ? 1.0f : 0.0f) << i;

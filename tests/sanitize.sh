@@ -30,22 +30,18 @@ PRELOAD="$(gcc -print-file-name=libasan.so):$(gcc -print-file-name=libubsan.so)"
 for driver in /usr/lib/*/dri/swrast_dri.so; do
     [ -f "$driver" ] && PRELOAD="$PRELOAD:$driver"
 done
-step() {
-    echo "sanitize: $* ($SECONDS s)"
-}
-
-step "unit tests"
+echo "sanitize: unit tests"
 (cd "$BUILD" && LD_PRELOAD="$PRELOAD" ./ordune_tests --gtest_brief=1) || fail "unit tests"
 
-step "whole show offline at 320x240, 10 fps"
+echo "sanitize: whole show offline at 320x240, 10 fps ($SECONDS s)"
 frames=$(mktemp -d)
 trap 'rm -rf "$frames"' EXIT
 (cd "$BUILD" && LD_PRELOAD="$PRELOAD" ./ordune-render --size 320x240 --fps 10 -o "$frames") || fail "the render"
 n=$(find "$frames" -name '*.png' | wc -l)
 [ "$n" -ge 2000 ] || fail "the render wrote $n frames, not the show's 2001"
 
-step "live fault cases"
+echo "sanitize: live fault cases ($SECONDS s)"
 ORDUNE_TEST_PRELOAD="$PRELOAD" tests/faults_test.sh "$BUILD/ordune" "$BUILD/music.xm" ||
     fail "live fault cases"
 
-step "done: no sanitizer report"
+echo "sanitize: done, no sanitizer report ($SECONDS s)"

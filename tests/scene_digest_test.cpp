@@ -136,29 +136,22 @@ void compare_or_write(const std::string& scene) {
     std::vector<std::string> drawn = digest_all();
     const char* write = getenv("ORDUNE_WRITE_DIGESTS");
     if (write && strcmp(write, "1") == 0) {
-        FILE* f = fopen(digest_file, "w");
-        if (!f) {
-            fprintf(stderr, "cannot write %s\n", digest_file);
-            exit(1);
-        }
-        fprintf(f, "# scene pos batches vertices fnv1a-64 of every batch, from "
-                   "tests/scene_digest_test.cpp\n");
+        std::ofstream out(digest_file);
+        out << "# scene pos batches vertices fnv1a-64 of every batch, from "
+               "tests/scene_digest_test.cpp\n";
         for (const std::string& l : drawn)
-            fprintf(f, "%s\n", l.c_str());
-        exit(fclose(f) == 0 ? 0 : 1);
+            out << l << "\n";
+        out.close();
+        exit(out.fail() ? 1 : 0);
     }
-    auto of_scene = [&](const std::vector<std::string>& lines) {
-        std::vector<std::string> out;
-        for (const std::string& l : lines)
-            if (l.rfind(scene + " ", 0) == 0)
-                out.push_back(l);
-        return out;
-    };
-    std::vector<std::string> file;
+    std::vector<std::string> kept, mine;
     std::ifstream in(digest_file);
-    for (std::string line; std::getline(in, line);)
-        file.push_back(line);
-    std::vector<std::string> kept = of_scene(file), mine = of_scene(drawn);
+    for (std::string l; std::getline(in, l);)
+        if (l.rfind(scene + " ", 0) == 0)
+            kept.push_back(l);
+    for (const std::string& l : drawn)
+        if (l.rfind(scene + " ", 0) == 0)
+            mine.push_back(l);
     bool same = kept == mine && kept.size() == std::size(digest_positions);
     for (size_t i = 0; !same && i < std::max(kept.size(), mine.size()); i++)
         fprintf(stderr, "kept: %s\ndrawn: %s\n", i < kept.size() ? kept[i].c_str() : "",

@@ -1,9 +1,13 @@
 // The music player: the position it reports against the tempo and the jumps of modules written
 // here, offline and without a device; the heard-row model of the live queue; one line for a bad
-// file. The samples it renders are checked end to end by render_cli.sh and determinism.sh.
+// file; a song shorter than the show. The samples it renders are checked end to end by
+// render_cli.sh and determinism.sh.
 #include "engine/sound.h"
 #include "engine/sync.h"
+#include "engine/gl.h"
 #include "engine/timer.h"
+#include "show/offline.h"
+#include "show/show.h"
 #include "tests/xmwrite.h"
 
 #include <SDL.h>
@@ -193,4 +197,23 @@ TEST_F(Music, HeardRowIsTheBufferLeavingTheDevice) {
     // A device that stops asking: the last buffer's end, however long the wait.
     OrderRow last = plain.rows[(512 * 200 - 1) / 5292];
     EXPECT_EQ(sound_heard_at(start + 199 * period + 3000000), sound_pack(last.first, last.second));
+}
+
+// A soundtrack far shorter than the show (plain ends at 2.64 s): the whole show still plays on
+// the virtual clock, and from the song's end on every frame reports its last row.
+TEST_F(Music, AShortSongHoldsItsLastRowToTheShowsEnd) {
+    ASSERT_TRUE(folder.write(plain.song()));
+    const double fps = 10;
+    gl_use_null();
+    offline_begin();
+    EXPECT_TRUE(offline_music());
+    long frames = offline_frame_count(fps), held = 0;
+    for (long k = 0; k < frames; k++) {
+        offline_draw(k, fps, nullptr);
+        held += kello.time >= 2.7f && heard() == plain.rows.back();
+    }
+    // The last frame lies past the show's last millisecond, as in a live run.
+    EXPECT_GT(show_ms(kello.time), SHOW_LAST_MS);
+    EXPECT_EQ(held, frames - 27);
+    offline_end();
 }

@@ -1,7 +1,9 @@
-// Textures and the image blobs: the header and pixels of every compiled-in lettering picture,
-// and the render textures' upload and release, through the recorder.
+// Textures, the image blobs and the text images: the header and pixels of every compiled-in
+// lettering picture, the uploads of the render textures and the text images through the
+// recorder, and the text keys. What the scenes draw with them is in their digests.
 #include "engine/gl.h"
 #include "engine/glrecorder.h"
+#include "engine/textimages.h"
 #include "engine/texture.h"
 #include "tests/batches.h"
 
@@ -70,5 +72,46 @@ TEST(Textures, RenderTexturesFilterLinearlyAndAreReleased) {
     EXPECT_EQ(render512_0, nullptr);
     EXPECT_EQ(render512_1, nullptr);
     textures_free(); // a second release finds nothing to delete
+    gl_use_null();
+}
+
+TEST(FontText, OnlyExactKeysSelectTheFirstFour) {
+    const std::pair<const char*, int> keys[] = {
+        {"mervane", 0},   {"Ordune", 1}, {"fluoxetine: tamsel", 2}, {"fluvoxamine: vorn", 3},
+        {"greetings", 4}, {"", 4},       {"mervanex", 4},           {"mervan", 4},
+        {"ordune", 4},    {"Mervane", 4}};
+    for (const auto& k : keys)
+        EXPECT_EQ(fonttext(k.first), k.second) << k.first;
+}
+
+// In table order, each with linear filters and repeat wrapping, leaving texturing off and nothing
+// bound; a second build refills the table from the front, and a full one takes no more.
+TEST(FontTextures, UploadsTheFivePicturesInTableOrder) {
+    gl_use_recorder();
+    gl_recorder_reset();
+    font_init();
+    EXPECT_EQ(font_inc, 5);
+    const unsigned sizes[5][2] = {{116, 36}, {61, 22}, {300, 36}, {261, 36}, {417, 1080}};
+    const std::vector<std::pair<double, double>> want = {{GL_TEXTURE_MAG_FILTER, GL_LINEAR},
+                                                         {GL_TEXTURE_MIN_FILTER, GL_LINEAR},
+                                                         {GL_TEXTURE_WRAP_S, GL_REPEAT},
+                                                         {GL_TEXTURE_WRAP_T, GL_REPEAT}};
+    std::vector<GlCall> mip = calls_named("gluBuild2DMipmaps");
+    ASSERT_EQ(mip.size(), 5u);
+    for (int i = 0; i < 5; i++) {
+        std::pair<double, double> size(sizes[i][0], sizes[i][1]);
+        EXPECT_EQ(std::make_pair((double)font_textures[i].width, (double)font_textures[i].height),
+                  size);
+        EXPECT_EQ(std::make_pair(mip[i].a[1], mip[i].a[2]), size);
+        EXPECT_EQ(parameters(font_textures[i].texture), want) << i;
+    }
+    EXPECT_FALSE(gl_recorder()->draw.texture);
+    EXPECT_EQ(gl_recorder()->draw.bound_texture, 0u);
+    for (int i = 0; i < 10; i++)
+        font_texture((const unsigned char*)"\0\0\0\xff", 1, 1);
+    EXPECT_EQ(font_inc, FONT_TEXTURES_MAX);
+    font_init();
+    EXPECT_EQ(font_inc, 5);
+    EXPECT_EQ(font_textures[1].width, 61u);
     gl_use_null();
 }
