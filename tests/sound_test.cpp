@@ -159,12 +159,10 @@ TEST_F(Music, NoDeviceFollowsTheClock) {
     const std::vector<OrderRow>& rows = plain.rows;
     for (const char* driver : {"dummy", "no-such-driver"}) {
         setenv("SDL_AUDIODRIVER", driver, 1);
-        testing::internal::CaptureStderr();
+        testing::internal::CaptureStderr(); // its one line is checked live in faults_test.sh
         EXPECT_EQ(sound.init(), 1);
         sound.play();
-        std::string err = testing::internal::GetCapturedStderr();
-        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
-        EXPECT_NE(err.find("the show runs without sound"), std::string::npos) << err;
+        testing::internal::GetCapturedStderr();
         for (size_t k = 0; k < rows.size(); k++) {
             kello.time = (float)((k + 0.5) * 0.12);
             EXPECT_EQ(heard(), rows[k]) << driver << " row " << k;
