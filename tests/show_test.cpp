@@ -4,6 +4,7 @@
 #include "engine/gl.h"
 #include "engine/glrecorder.h"
 #include "engine/position.h"
+#include "engine/sync.h"
 #include "engine/window.h"
 #include "show/show.h"
 
@@ -67,6 +68,25 @@ TEST(Timeline, FrameMillisecondTruncates) {
         {0.0f, 0}, {1.9999f, 1999}, {36.0f, 36000}, {200.0005f, 200000}};
     for (const auto& t : times)
         EXPECT_EQ(show_ms(t.first), t.second) << t.first;
+}
+
+// The cue sheet and the tests find a track's scene by the name it was made with: a track that
+// names no scene of the table would never fire on the sheet.
+TEST(Timeline, EveryTrackTheShowBuildsNamesItsScene) {
+    gl_use_null();
+    size_t before = sync_tracks().size();
+    show_init();
+    std::string owners;
+    for (size_t i = before; i < sync_tracks().size(); i++) {
+        const char* scene = sync_tracks()[i]->scene;
+        EXPECT_NE(scene_find(scene), nullptr) << "a track names \"" << scene << "\"";
+        if (owners.find(scene) == std::string::npos)
+            owners += std::string(owners.empty() ? "" : " ") + scene;
+    }
+    // In the build order: kasvu first, kellu last.
+    EXPECT_EQ(owners, "kasvu pyorre viivatus ruutu perhonen virta kellu");
+    show_free();
+    EXPECT_EQ(sync_tracks().size(), before);
 }
 
 class Recorded : public ::testing::Test {
