@@ -6,6 +6,17 @@
 
 #include <cmath>
 
+Matrix::Matrix() : Matrix(0.0f) {}
+
+Matrix::Matrix(float a0, float a1, float a2, float a3, float a4, float a5, float a6, float a7,
+               float a8)
+    : m{a0, a1, a2, a3, a4, a5, a6, a7, a8} {}
+
+Matrix::Matrix(float s) {
+    for (float& e : m)
+        e = s;
+}
+
 Matrix Matrix::makeIdentity() {
     return makeScale(1, 1, 1);
 }
