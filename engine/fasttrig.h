@@ -1,5 +1,5 @@
-// Sines and cosines of float angles as the scenes take them, in double and rounded to float:
-// one at a time from the C library, or a whole array at once, to the same bits.
+// Sines and cosines of float angles a whole array at once: as floats, the very bits of the C
+// library's double results rounded, and as doubles within a stated bound of the library's.
 #ifndef ORDUNE_ENGINE_FASTTRIG_H
 #define ORDUNE_ENGINE_FASTTRIG_H
 
