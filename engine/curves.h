@@ -64,11 +64,11 @@ class Line {
 };
 
 // lines[j].calcPos(t, &ends[2 * j], &ends[2 * j + 1]) for j < n, bit for bit, with the turns
-// made a batch at a time (makeRotations): for the ribbons of thousands of lines a frame. Where
-// finished is given, it holds the same 2n ends for times past every line's window (calcPos at
-// 1 of its window: calcLinePositions of the same lines at such a time makes it), and lines whose
-// windows are over at t copy theirs from it instead of turning again. ends must not overlap the
-// lines or the table.
+// made a batch at a time (makeRotations): for the ribbons of thousands of lines a frame (one at
+// a time, the show fast-forwards over 1 s slower). finished, where given, holds each line's two
+// ends once its window is over (calcPos at a time past it; calcLinePositions at a time past
+// every window makes the table), and the lines whose windows are over at t copy theirs from it
+// instead of turning again (another 0.1 s). ends must not overlap the lines or the table.
 void calcLinePositions(const Line* lines, int n, float t, Vector* ends,
                        const Vector* finished = nullptr);
 

