@@ -12,6 +12,10 @@ void sincos_float(float a, float* s, float* c) {
     *c = (float)cos((double)a);
 }
 
+float sincos_sum(double base, float x, float y) {
+    return (float)(base + sin((double)x) + cos((double)y));
+}
+
 // pi/2 in three parts: the first two have 33 significant bits, so k times either is exact for
 // |k| < 2^20, and x - k * PIO2_HI is exact besides (the two lie within a factor of two).
 static const double PIO2_HI = 1.57079632673412561417e+00;
@@ -132,6 +136,30 @@ AVX2_CLONE void sincos_nears(const float* __restrict a, double* __restrict s, do
         if (!(fabs(x) <= QUICK_RANGE) || x == 0) {
             s[i] = sin(x);
             c[i] = cos(x);
+        }
+    }
+}
+
+// Two near sines put base + sin x + cos y within 2^-49 of the library's sum, and for |base| <= 2
+// (a sum of two waves) the four roundings of the two sums, of values below 4 in size,
+// add at most 2^-50 + 2^-51: under 2^-48 in all. The check allows 2^-47, room besides for its
+// ends being rounded to double.
+static const double SUM_CHECK_ERROR = 8 * SINE_NEAR_ERROR;
+
+// Sums a pass: their near sines fit on the stack (2 kB).
+enum { SUMS_A_PASS = 64 };
+
+void sincos_sums(const double* base, const float* x, const float* y, float* out, int n) {
+    double sx[SUMS_A_PASS], cx[SUMS_A_PASS], sy[SUMS_A_PASS], cy[SUMS_A_PASS];
+    for (int first = 0; first < n; first += SUMS_A_PASS) {
+        int m = n - first < SUMS_A_PASS ? n - first : SUMS_A_PASS;
+        sincos_nears(x + first, sx, cx, m);
+        sincos_nears(y + first, sy, cy, m);
+        for (int i = 0; i < m; i++) {
+            int k = first + i;
+            double sum = base[k] + sx[i] + cy[i];
+            bool sure = fabs(base[k]) <= 2 && rounds_alike(sum, SUM_CHECK_ERROR);
+            out[k] = sure ? (float)sum : sincos_sum(base[k], x[k], y[k]);
         }
     }
 }

@@ -5,12 +5,20 @@
 
 // *s = (float)sin((double)a) and *c = (float)cos((double)a); a in radians, any float.
 void sincos_float(float a, float* s, float* c);
+// (float)(base + sin((double)x) + cos((double)y)), the sum taken in double from the left: a
+// float of a sum of waves.
+float sincos_sum(double base, float x, float y);
 
 // sincos_float(a[i], &s[i], &c[i]) for i < n, bit for bit, with the sines taken several angles
 // a vector at a time: for loops that take thousands a frame, where a library call each costs
 // several times as much (16 ns an angle against 2.8, Zen core). Neither output may overlap a or
 // the other.
 void sincos_floats(const float* a, float* s, float* c, int n);
+
+// sincos_sum(base[i], x[i], y[i]) for i < n, bit for bit, the sines taken several angles a
+// vector at a time: for fields of thousands of summed waves a frame (one at a time, the show
+// fast-forwards some 0.1 s slower). Quickest for |base| <= 2. out must not overlap the others.
+void sincos_sums(const double* base, const float* x, const float* y, float* out, int n);
 
 // The furthest sincos_nears may lie from the library's double sine and cosine: 2^-50.
 static const double SINE_NEAR_ERROR = 8.8817841970012523e-16;

@@ -3,6 +3,7 @@
 #include "scenes/ruutu.h"
 #include "engine/colors.h"
 #include "engine/curves.h"
+#include "engine/fasttrig.h"
 #include "engine/gl.h"
 #include "engine/lights.h"
 #include "engine/matrix.h"
@@ -71,8 +72,9 @@ void ruutu_init() {
 }
 
 void ruutuplasma(float t, float amplitude) {
-    // The first term hangs on the column alone and the second on the row alone: each is taken
-    // once per column or row.
+    // Arguments in float, the four terms summed in double. The first hangs on the column alone
+    // and the second on the row alone: each is taken once per column or row. Then a row at a
+    // time: the cells' arguments first, their sums of all four in one call, then the field.
     double column[RUUTU_SIDE];
     for (int j = 0; j < RUUTU_SIDE; j++) {
         float v = j / 60.0f;
@@ -81,12 +83,17 @@ void ruutuplasma(float t, float amplitude) {
     for (int i = 0; i < RUUTU_SIDE; i++) {
         float u = i / 60.0f;
         double row = cos(11 * u + 6 * t);
+        double base[RUUTU_SIDE];
+        float x[RUUTU_SIDE], y[RUUTU_SIDE], value[RUUTU_SIDE];
         for (int j = 0; j < RUUTU_SIDE; j++) {
             float v = j / 60.0f;
-            // Arguments in float, the four terms summed in double.
-            double value = column[j] + row + sin(5 * u + 11 * v + 2 * t) + cos(7 * u * v + 4 * t);
-            ruudukkorot[i * RUUTU_SIDE + j] = (float)value * amplitude;
+            base[j] = column[j] + row;
+            x[j] = 5 * u + 11 * v + 2 * t;
+            y[j] = 7 * u * v + 4 * t;
         }
+        sincos_sums(base, x, y, value, RUUTU_SIDE);
+        for (int j = 0; j < RUUTU_SIDE; j++)
+            ruudukkorot[i * RUUTU_SIDE + j] = value[j] * amplitude;
     }
 }
 
