@@ -19,7 +19,6 @@ Path::~Path() {
 void Path::addpoint(Vector p) {
     count++;
     points->add(new Vector(p));
-    nodes.push_back(points->last);
 }
 
 Vector Path::getValue(float t) {
@@ -33,23 +32,12 @@ Vector Path::getValue(float t) {
     int node = 0;
     if (i >= 1.0f)
         node = i < (float)(count - 1) ? (int)i : count - 1;
-    Vector a, b, c;
-    if (points->count == count && (int)nodes.size() == count && points->first == nodes.front() &&
-        points->last == nodes.back()) {
-        // The nodes the walk below reaches, and where it leaves the cursor.
-        int last = count - 1;
-        a = *(Vector*)nodes[node]->data;
-        b = *(Vector*)nodes[node + 1 < last ? node + 1 : last]->data;
-        points->current = nodes[node + 2 < last ? node + 2 : last];
-        c = *(Vector*)points->current->data;
-    } else {
-        points->goToNode(node);
-        a = *(Vector*)points->getCurrent();
-        points->goForward();
-        b = *(Vector*)points->getCurrent();
-        points->goForward();
-        c = *(Vector*)points->getCurrent();
-    }
+    points->goToNode(node);
+    Vector a = *(Vector*)points->getCurrent();
+    points->goForward();
+    Vector b = *(Vector*)points->getCurrent();
+    points->goForward();
+    Vector c = *(Vector*)points->getCurrent();
     HermiteCurve curve;
     curve.set(a, b - a, c - b, b);
     return curve.getValue(s - i);

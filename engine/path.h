@@ -6,8 +6,6 @@
 #include "engine/list.h"
 #include "engine/vector.h"
 
-#include <vector>
-
 // Created with new in a scene's _init, filled with addpoint, deleted in its _free. The points
 // are copies on the heap, owned by the list, which the destructor empties and deletes.
 //
@@ -30,14 +28,6 @@ class Path {
     // Debugging aid: a white line strip through the path in steps of 0.005, texturing off;
     // the enable and current attribute groups are restored afterwards.
     void draw();
-
-  private:
-    // The list's nodes by number, as addpoint appends them, so that getValue reaches its segment
-    // in one step instead of walking the list from its start: on a 200-point path the walk took
-    // most of an evaluation (without the index the show fast-forwards about 0.08 s slower).
-    // getValue uses it while the list's count and end nodes are those addpoint left, and walks
-    // otherwise; so the list may change only at its ends behind the path's back.
-    std::vector<ListaKoskaEngineEiToiminSolmu*> nodes;
 };
 
 #endif

@@ -1,7 +1,6 @@
-// The line batch and the path's node index against their plain forms, bit for bit: the scenes
-// swap one for the other, and their frames must not change by a single bit.
+// The line batch against the lines one at a time, bit for bit: the scenes swap one for the
+// other, and their frames must not change by a single bit.
 #include "engine/curves.h"
-#include "engine/path.h"
 
 #include <cmath>
 #include <cstring>
@@ -43,38 +42,5 @@ TEST(LineBatch, EndsAsOneLineAtATime) {
         for (int k = 0; k < 2 * N; k++)
             ASSERT_TRUE(same_bits(batch[k], one[k]) && same_bits(copied[k], one[k]))
                 << "t " << t << ", end " << k;
-    }
-}
-
-TEST(PathIndex, ValuesAndCursorAsTheListWalk) {
-    // The segment as a HermiteCurve through the points the list's walk reaches, also once the
-    // list has lost its last node behind the path's back, where the index no longer holds.
-    std::vector<float> t = {-0.0f, 1.0000001f, -1e12f, 1e12f, INFINITY, NAN};
-    for (int k = -300; k <= 1300; k += 7)
-        t.push_back(k / 1000.0f);
-    for (int n : {1, 2, 3, 6, 200}) {
-        Path p;
-        for (int k = 0; k < n; k++)
-            p.addpoint(Vector(0.37f * (float)(k * k) - 3, 1.5f * (float)(k % 3), 7 - 0.9f * k));
-        ListaKoskaEngineEiToimi* list = p.points;
-        for (bool changed : {false, true}) {
-            if (changed && n > 1)
-                list->removeLast();
-            for (float u : t) {
-                float s = u * (float)(p.count - 1), i = std::floor(s);
-                list->goToNode(i >= 1.0f ? (i < (float)(p.count - 1) ? (int)i : p.count - 1) : 0);
-                Vector a = *(Vector*)list->getCurrent(), b, c;
-                list->goForward();
-                b = *(Vector*)list->getCurrent();
-                list->goForward();
-                c = *(Vector*)list->getCurrent();
-                int cursor = list->getCurrentNodeNumber();
-                list->goToStart();
-                Vector want = HermiteCurve(a, b - a, c - b, b).getValue(s - i);
-                ASSERT_TRUE(same_bits(p.getValue(u), want) &&
-                            list->getCurrentNodeNumber() == cursor)
-                    << n << " points, t " << u;
-            }
-        }
     }
 }

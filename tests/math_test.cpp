@@ -86,6 +86,12 @@ TEST(Matrix, ProductKeepsLeftOperandOnTheLeft) {
     EXPECT_FALSE(ab == b * a);
 }
 
+TEST(Matrix, TransposeSwapsRowsAndColumns) {
+    Matrix a(1, 2, 3, 4, 5, 6, 7, 8, 9);
+    Matrix t = a.makeTranspose();
+    EXPECT_TRUE(t == Matrix(1, 4, 7, 2, 5, 8, 3, 6, 9));
+}
+
 TEST(Random, SeedOneSequence) {
     setSeed(1);
     const float values[] = {0.36988306f, 0.12437994f, 0.82412142f, 0.68936163f};
@@ -108,6 +114,14 @@ TEST(Random, InitialStateAndOtherSeeds) {
     for (int i = 0; i < 5; i++)
         EXPECT_EQ(randFloat(), 0.0f);
     SEED = saved;
+}
+
+TEST(Random, RandIntSharesTheState) {
+    setSeed(7);
+    int a = randInt();
+    EXPECT_EQ((unsigned int)a, SEED);
+    setSeed(7);
+    EXPECT_EQ(randInt(), a);
 }
 
 TEST(Random, SphereAndPolarCoordinates) {
