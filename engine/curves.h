@@ -26,7 +26,7 @@ class HermiteCurve {
         : start(start), startTangent(startTangent), endTangent(endTangent), end(end) {}
 
     // Defined here so that paths, which evaluate thousands of segments a frame, inline them (out
-    // of line, the show fast-forwards about 0.2 s slower).
+    // of line, the show fast-forwards about 0.1 s slower).
     void set(const Vector& s, const Vector& st, const Vector& et, const Vector& e) {
         start = s;
         startTangent = st;

@@ -21,6 +21,14 @@ float calcPosInt(int t, int a, int b) {
     return (float)(t - a) / (float)(b - a);
 }
 
+float calcPosFloat(float t, float a, float b) {
+    if (t <= a)
+        return 0.0f;
+    if (t >= b)
+        return 1.0f;
+    return (t - a) / (b - a);
+}
+
 // The envelope's sine argument for t in (a, b): 0..pi, pi the float 3.141592.
 static float saturate_angle(float t, float a, float b) {
     return ((t - a) / (b - a)) * 3.141592f;

@@ -9,16 +9,8 @@ int testaaPos(int ms, const int* window);
 float laskePos(int ms, const int* window);
 // The same rule with the window as two ints.
 float calcPosInt(int t, int a, int b);
-// The same rule on floats: the ramp used for fades and camera progress. Defined here so that the
-// loops that take one for each of thousands of lines a frame inline it (out of line, the show
-// fast-forwards about 0.15 s slower).
-inline float calcPosFloat(float t, float a, float b) {
-    if (t <= a)
-        return 0.0f;
-    if (t >= b)
-        return 1.0f;
-    return (t - a) / (b - a);
-}
+// The same rule on floats: the ramp used for fades and camera progress.
+float calcPosFloat(float t, float a, float b);
 // sin(pi * (t - a) / (b - a)) * k clamped to 0..1, and 0 outside (a, b): with k > 1 a rise,
 // a plateau and a fall. pi is the float 3.141592; the sine is taken in double.
 float calcSaturate(float t, float a, float b, float k);

@@ -19,7 +19,7 @@ int randInt();
 Vector sphereCoord(float r, float a, float b);
 // out[i] = sphereCoord(r[i], a[i], b[i]) for i < n, bit for bit, the sines taken several angles
 // a vector at a time: for the loops that place thousands of points a frame (one at a time, the
-// show fast-forwards some 0.1 s slower). out must not overlap the others.
+// show fast-forwards some 0.05 to 0.1 s slower). out must not overlap the others.
 void sphereCoords(const float* r, const float* a, const float* b, Vector* out, int n);
 // Polar angle from the first draw, azimuth from the second; crowds towards the poles.
 Vector randomSphereVector(float r);
