@@ -83,33 +83,30 @@ static void alkupair(void (*molecule)(float, float), Vector at, float m, float s
     }
 }
 
-// Chips a block: the most whose working values fit on the stack at ease.
-enum { ALKU_BLOCK = 64 };
-
-// Chips first .. first + n - 1 (n <= ALKU_BLOCK) at pos, under the scene's fade g and switch m;
-// build is how whole the small molecules among them are. Their places in their flights and
-// their spin angles first, then all their envelopes and turns, each in one call, then the
-// chips themselves. The molecules among them get a turn they do not use.
-static void alkuchips(int first, int n, float pos, float g, float m, float build) {
-    float t[ALKU_BLOCK], envelope[ALKU_BLOCK];
-    Vector spin[ALKU_BLOCK];
-    Matrix turn[ALKU_BLOCK];
+void alkupala_flights(const AlkuPala* chips, int n, float pos, AlkuPalaFlights* out) {
     for (int j = 0; j < n; j++) {
-        const AlkuPala& c = alkupalaset[first + j];
-        float u = c.speed * pos + c.phase;
-        t[j] = u - (float)(int)u;
-        spin[j] = lerpVector(c.spin0, c.spin1, t[j]);
+        float cycle = chips[j].speed * pos + chips[j].phase;
+        out->place[j] = cycle - (float)(int)cycle;
+        out->spin[j] = lerpVector(chips[j].spin0, chips[j].spin1, out->place[j]);
     }
-    calcSaturates(t, 0, 1, 3, envelope, n);
-    makeRotations(spin, turn, n);
+    calcSaturates(out->place, 0, 1, 3, out->envelope, n);
+    makeRotations(out->spin, out->turn, n);
+}
+
+// Chips first .. first + n - 1 (n <= ALKUPALA_BLOCK) at pos, under the scene's fade g and switch
+// m; build is how whole the small molecules among them are. The molecules among them get a
+// turn they do not use.
+static void alkuchips(int first, int n, float pos, float g, float m, float build) {
+    AlkuPalaFlights f;
+    alkupala_flights(alkupalaset + first, n, pos, &f);
     for (int j = 0; j < n; j++) {
         const AlkuPala& c = alkupalaset[first + j];
-        float w = g * envelope[j] * m * calcPosFloat(t[j], 0, 1);
-        Vector p = lerpVector(c.from, c.to, t[j]);
-        const Vector& q = spin[j];
+        float w = g * f.envelope[j] * m * calcPosFloat(f.place[j], 0, 1);
+        Vector p = lerpVector(c.from, c.to, f.place[j]);
+        const Vector& q = f.spin[j];
         if ((first + j) % alkumolecule != 0) {
-            lightquad2_turned(p, turn[j], alkuchiphalf, alkuchiphalf, c.colour, 0.5f * w, 0.8f * w,
-                              w);
+            lightquad2_turned(p, f.turn[j], alkuchiphalf, alkuchiphalf, c.colour, 0.5f * w,
+                              0.8f * w, w);
         } else {
             glPushMatrix();
             glTranslatef(p.x, p.y, p.z);
@@ -155,8 +152,8 @@ void alku(float pos) {
         return;
     // The small molecules are whole until pos 0.6 and dissolve by 0.8.
     float build = 1 - calcPosFloat(pos, 0.6f, 0.8f);
-    for (int first = 0; first < alkupalacount; first += ALKU_BLOCK) {
-        int n = alkupalacount - first < ALKU_BLOCK ? alkupalacount - first : ALKU_BLOCK;
+    for (int first = 0; first < alkupalacount; first += ALKUPALA_BLOCK) {
+        int n = alkupalacount - first < ALKUPALA_BLOCK ? alkupalacount - first : ALKUPALA_BLOCK;
         alkuchips(first, n, pos, g, m, build);
     }
 }

@@ -117,32 +117,18 @@ void kaupunki_init() {
     }
 }
 
-// Chips a block: the most whose working values fit on the stack at ease.
-enum { KAUPUNKI_BLOCK = 64 };
-
-// Chips first .. first + n - 1 (n <= KAUPUNKI_BLOCK) at pos, faded in by m, under the scene's
-// envelope sat. Their places in their flights and their spin angles first, then all their
-// envelopes and turns, each in one call, then the chips themselves. The molecules among them
-// get a turn they do not use.
+// Chips first .. first + n - 1 (n <= ALKUPALA_BLOCK) at pos, faded in by m, under the scene's
+// envelope sat. The molecules among them get a turn they do not use.
 static void kaupunkichips(int first, int n, float pos, float m, float sat) {
     const Vector colours[4] = {sininen, violetti, oranssi, punainen};
-    float f[KAUPUNKI_BLOCK], envelope[KAUPUNKI_BLOCK];
-    Vector spin[KAUPUNKI_BLOCK];
-    Matrix turn[KAUPUNKI_BLOCK];
-    for (int j = 0; j < n; j++) {
-        const AlkuPala& c = kaupunkipalaset[first + j];
-        float cycle = c.speed * pos + c.phase;
-        f[j] = cycle - (float)(int)cycle;
-        spin[j] = lerpVector(c.spin0, c.spin1, f[j]);
-    }
-    calcSaturates(f, 0, 1, 3, envelope, n);
-    makeRotations(spin, turn, n);
+    AlkuPalaFlights f;
+    alkupala_flights(kaupunkipalaset + first, n, pos, &f);
     for (int j = 0; j < n; j++) {
         int u = first + j;
         const AlkuPala& c = kaupunkipalaset[u];
-        float a = m * envelope[j] * sat * calcPosFloat(f[j], 0, 1);
-        Vector p = lerpVector(c.from, c.to, f[j]);
-        const Vector& r = spin[j];
+        float a = m * f.envelope[j] * sat * calcPosFloat(f.place[j], 0, 1);
+        Vector p = lerpVector(c.from, c.to, f.place[j]);
+        const Vector& r = f.spin[j];
         if (u % palamolecule == 0) {
             glPushMatrix();
             glTranslatef(p.x, p.y, p.z);
@@ -153,7 +139,7 @@ static void kaupunkichips(int first, int n, float pos, float m, float sat) {
             serotonin(a, 1.0f);
             glPopMatrix();
         } else {
-            lightquad2_turned(p, turn[j], palahalf, palahalf, colours[u % 4], a * 0.5f, a * 0.8f,
+            lightquad2_turned(p, f.turn[j], palahalf, palahalf, colours[u % 4], a * 0.5f, a * 0.8f,
                               a);
         }
     }
@@ -185,9 +171,9 @@ void kaupunki(float pos) {
     float m = calcPosFloat(pos, palafadein, palafull);
     if (!(m > 0))
         return;
-    for (int first = 0; first < KAUPUNKI_PALASET; first += KAUPUNKI_BLOCK) {
+    for (int first = 0; first < KAUPUNKI_PALASET; first += ALKUPALA_BLOCK) {
         int n =
-            KAUPUNKI_PALASET - first < KAUPUNKI_BLOCK ? KAUPUNKI_PALASET - first : KAUPUNKI_BLOCK;
+            KAUPUNKI_PALASET - first < ALKUPALA_BLOCK ? KAUPUNKI_PALASET - first : ALKUPALA_BLOCK;
         kaupunkichips(first, n, pos, m, sat);
     }
 }
