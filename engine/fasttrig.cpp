@@ -8,8 +8,8 @@
 #include <cstring>
 
 void sincos_float(float a, float* s, float* c) {
-    *s = (float)sin((double)a);
-    *c = (float)cos((double)a);
+    *s = fsin(a);
+    *c = fcos(a);
 }
 
 float sincos_sum(double base, float x, float y) {

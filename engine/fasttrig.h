@@ -1,7 +1,18 @@
-// Sines and cosines of float angles a whole array at once: as floats, the very bits of the C
-// library's double results rounded, and as doubles within a stated bound of the library's.
+// Sines and cosines of float angles as the scenes take them, in double and rounded to float:
+// one at a time from the C library, or a whole array at once to the very same bits (and as
+// doubles within a stated bound of the library's).
 #ifndef ORDUNE_ENGINE_FASTTRIG_H
 #define ORDUNE_ENGINE_FASTTRIG_H
+
+#include <cmath>
+
+// (float)sin((double)a) and (float)cos((double)a); a in radians.
+inline float fsin(float a) {
+    return (float)sin((double)a);
+}
+inline float fcos(float a) {
+    return (float)cos((double)a);
+}
 
 // *s = (float)sin((double)a) and *c = (float)cos((double)a); a in radians, any float.
 void sincos_float(float a, float* s, float* c);

@@ -3,6 +3,7 @@
 // butterflies flap and hop between fifteen moving anchors on the beat.
 #include "scenes/perhonen.h"
 #include "engine/colors.h"
+#include "engine/fasttrig.h"
 #include "engine/gl.h"
 #include "engine/object.h"
 #include "engine/position.h"
@@ -43,10 +44,6 @@ static const int perhorows54[] = {0, 26, 48, 52, -1};
 static void perhoadd(Sync* s, int order, const int* rows) {
     for (int i = 0; rows[i] >= 0; i++)
         s->add(order, rows[i], perhocuelength);
-}
-
-static float fsin(float a) {
-    return (float)sin((double)a);
 }
 
 void perhonen_init() {

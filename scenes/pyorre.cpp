@@ -64,14 +64,6 @@ static const Vector pyorreviewpoints[PYORRE_VIEWPOINTS] = {
 // 0.5 plus i mod 5 fifths of a full turn, as the float values the arms start at.
 static const float pyorrearms[PYORRE_ARMS] = {0.5f, 1.7566369f, 3.0132737f, 4.2699108f, 5.5265474f};
 
-// Sines and cosines in double of float arguments, rounded back to float.
-static float dsin(float a) {
-    return (float)sin((double)a);
-}
-static float dcos(float a) {
-    return (float)cos((double)a);
-}
-
 void pyorre_init() {
     pyorteet = new PyorreHiukkanen[PYORRE_PARTICLES];
     pyorrepisteet = new Vector[PYORRE_PARTICLES];
@@ -87,7 +79,7 @@ void pyorre_init() {
         float t = (float)i / PYORRE_SPIRALPOINTS;
         float angle = ((2 * t) * 3.141592f) * 5 + 3.5f;
         float radius = 4.3f * (float)pow((double)t, 3.0);
-        spiral1->addpoint(Vector(dsin(angle) * radius, 1.5f * t, dcos(angle) * radius));
+        spiral1->addpoint(Vector(fsin(angle) * radius, 1.5f * t, fcos(angle) * radius));
     }
 
     setSeed(pyorreseed);
@@ -104,8 +96,8 @@ void pyorre_init() {
         float t = (float)i / PYORRE_JETPOINTS;
         // A huge multiplier turns t into an angle that looks random from point to point.
         float a = t * 141592656.0f;
-        pyorrejetxz[i][0] = dsin(a) * 0.4f * t;
-        pyorrejetxz[i][1] = dcos(a) * 0.4f * t;
+        pyorrejetxz[i][0] = fsin(a) * 0.4f * t;
+        pyorrejetxz[i][1] = fcos(a) * 0.4f * t;
     }
 }
 
@@ -208,8 +200,8 @@ void pyorre(float pos) {
 
     glDepthMask(GL_TRUE);
     glDisable(GL_DEPTH_TEST);
-    float w = 0.8f + 0.4f * dcos(64 * pos);
-    float c55 = dcos(5.5f * pos), c75 = dcos(7.5f * pos), c8 = dcos(8 * pos);
+    float w = 0.8f + 0.4f * fcos(64 * pos);
+    float c55 = fcos(5.5f * pos), c75 = fcos(7.5f * pos), c8 = fcos(8 * pos);
     // The steps' places along the spiral and their turn angles first, then all the turns in
     // one call, then four squares a step, turned alike. The step is accumulated in float, which
     // gives PYORRE_STEPS steps, the last just under 1.

@@ -89,13 +89,6 @@ static float virtaspeed() {
     return randFloat() * 6.283184f * 4 + 5;
 }
 
-static float fsin(float a) {
-    return (float)sin((double)a);
-}
-static float fcos(float a) {
-    return (float)cos((double)a);
-}
-
 void virta_init() {
     virtalines = new Vector[2 * VIRTA_HAIRS];
     // The hairs' feet never move: on a 1.2 x 1.2 grid round (0.13, -0.2, -6).
