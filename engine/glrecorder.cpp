@@ -67,7 +67,6 @@ void gl_recorder_reset() {
     rec.viewport[3] = 768;
     rec.next_texture_name = 1;
     rec.attrib_stack.clear();
-    rec.attrib_draw.clear();
     rec.calls.clear();
     rec.batches.clear();
     rec.in_batch = false;
@@ -360,21 +359,69 @@ static void r_gluLookAt(GLdouble ex, GLdouble ey, GLdouble ez, GLdouble cx, GLdo
     log_call("gluLookAt", ex, ey, ez);
 }
 
-// Attributes: the enable and current groups are the ones the show pushes.
+// Attributes: each group restores the modelled state OpenGL files under it.
 static void r_glPushAttrib(GLbitfield mask) {
-    rec.attrib_stack.push_back(mask);
-    rec.attrib_draw.push_back(rec.draw);
+    GlAttribs a;
+    a.mask = mask;
+    a.draw = rec.draw;
+    a.cull_face = rec.cull_face;
+    a.lighting = rec.lighting;
+    memcpy(a.color, rec.color, sizeof a.color);
+    memcpy(a.texcoord, rec.texcoord, sizeof a.texcoord);
+    memcpy(a.clear_color, rec.clear_color, sizeof a.clear_color);
+    memcpy(a.viewport, rec.viewport, sizeof a.viewport);
+    a.matrix_mode = rec.matrix_mode;
+    rec.attrib_stack.push_back(a);
     log_call("glPushAttrib", mask);
 }
 static void r_glPopAttrib() {
+    log_call("glPopAttrib");
     if (rec.attrib_stack.empty()) {
         rec.errors++;
-    } else {
-        rec.draw = rec.attrib_draw.back();
-        rec.attrib_stack.pop_back();
-        rec.attrib_draw.pop_back();
+        return;
     }
-    log_call("glPopAttrib");
+    const GlAttribs a = rec.attrib_stack.back();
+    rec.attrib_stack.pop_back();
+    const GlDrawState& s = a.draw;
+    GlDrawState& d = rec.draw;
+    if (a.mask & GL_CURRENT_BIT) {
+        memcpy(rec.color, a.color, sizeof a.color);
+        memcpy(rec.texcoord, a.texcoord, sizeof a.texcoord);
+    }
+    if (a.mask & GL_ENABLE_BIT) {
+        d.blend = s.blend;
+        d.depth_test = s.depth_test;
+        d.texture = s.texture;
+        d.line_smooth = s.line_smooth;
+        d.point_smooth = s.point_smooth;
+        rec.cull_face = a.cull_face;
+        rec.lighting = a.lighting;
+    }
+    if (a.mask & GL_COLOR_BUFFER_BIT) {
+        d.blend = s.blend;
+        d.blend_src = s.blend_src;
+        d.blend_dst = s.blend_dst;
+        memcpy(rec.clear_color, a.clear_color, sizeof a.clear_color);
+    }
+    if (a.mask & GL_DEPTH_BUFFER_BIT) {
+        d.depth_test = s.depth_test;
+        d.depth_mask = s.depth_mask;
+        d.depth_func = s.depth_func;
+    }
+    if (a.mask & GL_LINE_BIT) {
+        d.line_width = s.line_width;
+        d.line_smooth = s.line_smooth;
+    }
+    if (a.mask & GL_POINT_BIT) {
+        d.point_size = s.point_size;
+        d.point_smooth = s.point_smooth;
+    }
+    if (a.mask & GL_TEXTURE_BIT)
+        d.bound_texture = s.bound_texture;
+    if (a.mask & GL_VIEWPORT_BIT)
+        memcpy(rec.viewport, a.viewport, sizeof a.viewport);
+    if (a.mask & GL_TRANSFORM_BIT)
+        rec.matrix_mode = a.matrix_mode;
 }
 
 // Textures: names are handed out in order; pixels are not kept.
@@ -383,8 +430,8 @@ static void r_glGenTextures(GLsizei n, GLuint* t) {
         t[i] = rec.next_texture_name++;
     log_call("glGenTextures", n);
 }
-static void r_glDeleteTextures(GLsizei n, const GLuint*) {
-    log_call("glDeleteTextures", n);
+static void r_glDeleteTextures(GLsizei n, const GLuint* t) {
+    log_call("glDeleteTextures", n, n > 0 ? t[0] : 0);
 }
 static void r_glBindTexture(GLenum target, GLuint t) {
     if (target == GL_TEXTURE_2D)
@@ -397,9 +444,9 @@ static void r_glTexParameteri(GLenum target, GLenum pname, GLint param) {
 static void r_glTexParameterf(GLenum target, GLenum pname, GLfloat param) {
     log_call("glTexParameterf", target, pname, param);
 }
-static void r_glTexImage2D(GLenum, GLint level, GLint, GLsizei w, GLsizei h, GLint, GLenum, GLenum,
-                           const GLvoid*) {
-    log_call("glTexImage2D", level, w, h);
+static void r_glTexImage2D(GLenum, GLint level, GLint internalformat, GLsizei w, GLsizei h, GLint,
+                           GLenum, GLenum, const GLvoid*) {
+    log_call("glTexImage2D", level, w, h, internalformat);
 }
 static void r_glCopyTexImage2D(GLenum, GLint, GLenum fmt, GLint x, GLint y, GLsizei w, GLsizei,
                                GLint) {

@@ -5,8 +5,8 @@
 // pop, translate, rotate, scale, multiply, glOrtho, gluPerspective, gluLookAt, as OpenGL and GLU
 // define them, in single precision like a GL driver); the enable bits; the blend function;
 // depth mask and function; line width; point size; current colour and texture coordinate; the
-// bound 2-D texture; viewport and clear colour. Rasterisation is not modelled: queries of
-// pixels return zeros.
+// bound 2-D texture; viewport and clear colour; the attribute stack over these, group by group.
+// Rasterisation is not modelled: queries of pixels return zeros.
 //
 // Matrices are column-major as OpenGL holds them: element (row r, column c) is m[c * 4 + r].
 // Vertices are logged as passed (object coordinates), with the colour and texture coordinate
@@ -40,6 +40,18 @@ struct GlBatch {
     int count() const { return (int)(v.size() / 3); }
 };
 
+// What glPushAttrib saved: the mask and the whole modelled state; glPopAttrib restores the parts
+// of it in the mask's groups (current, enable, colour buffer, depth buffer, line, point,
+// texture binding, viewport, transform).
+struct GlAttribs {
+    GLbitfield mask;
+    GlDrawState draw;
+    bool cull_face, lighting;
+    float color[4], texcoord[2], clear_color[4];
+    int viewport[4];
+    GLenum matrix_mode;
+};
+
 // One call outside a batch (vertex, colour and texture-coordinate calls are folded into
 // batches), with up to four of its arguments as numbers.
 struct GlCall {
@@ -57,8 +69,7 @@ struct GlRecorder {
     float color[4], texcoord[2], clear_color[4];
     int viewport[4];
     GLuint next_texture_name;
-    std::vector<GLbitfield> attrib_stack;
-    std::vector<GlDrawState> attrib_draw;
+    std::vector<GlAttribs> attrib_stack;
     std::vector<GlCall> calls;
     std::vector<GlBatch> batches;
     bool in_batch;
