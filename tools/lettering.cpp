@@ -1,17 +1,23 @@
-// ordune-lettering: the build-time generator of the lettering pictures. Renders each text of
-// the input file with FreeType into a black picture whose alpha is the lettering's coverage.
+// ordune-lettering: the build-time generator of the lettering pictures and glyph sheets. Renders
+// each entry of the input file with FreeType into a black picture whose alpha is the coverage.
 //
 //   ordune-lettering INPUT FONTDIR OUTPUT.cpp [PREVIEWDIR]
 //
-// INPUT is a list of pictures, each a header line followed by its text lines:
+// INPUT is a list of entries, each a header line followed by its text lines:
 //   picture SYMBOL WIDTH HEIGHT FONTFILE [HEADINGFONTFILE]
 // HEADINGFONTFILE, when given, sets the first line (in the same size and line spacing).
 // Lines starting with '#' are comments; blank lines inside a picture are empty text lines
 // (blank lines at its end are dropped). Every picture's text is set in one size, the largest
 // whose ink fits inside the picture less a margin, each line centred on its own ink, the block
-// centred as a whole. OUTPUT.cpp defines each SYMBOL as an image blob (engine/texture.h);
-// PREVIEWDIR, if given, receives SYMBOL.png (the picture, dark on white) and a magnified
-// SYMBOL-x4.png.
+// centred as a whole.
+//   glyphs SYMBOL CELLWIDTH CELLHEIGHT FONTFILE
+// followed by one line of distinct printable ASCII characters (not starting with '#'): a glyph
+// sheet, one row of equal cells in the order of that line. All glyphs are set in one size, the
+// largest at which the ink of every one fits a cell, on one baseline, the union of their ink
+// centred in the cell. OUTPUT.cpp defines each SYMBOL as an image blob (engine/texture.h); a glyph
+// sheet's SYMBOL is declared there too, with SYMBOL_chars, its characters as a string, cell k
+// holding the k-th. PREVIEWDIR, if given, receives SYMBOL.png (the picture, dark on white) and a
+// magnified SYMBOL-x4.png.
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
@@ -46,10 +52,15 @@ __attribute__((format(printf, 1, 2), noreturn)) static void fail(const char* fmt
 
 struct Picture {
     std::string symbol, font, heading_font; // heading_font: empty for none
+    bool glyph_sheet = false;               // a glyphs entry: width and height are one cell's
     int width = 0, height = 0;
     std::vector<std::string> lines;
     int line_number = 0; // of the header, for messages
 };
+
+static const char* kind(const Picture& p) {
+    return p.glyph_sheet ? "glyph sheet" : "picture";
+}
 
 // A coverage image, one byte a pixel, top row first.
 struct Canvas {
@@ -57,6 +68,22 @@ struct Canvas {
     std::vector<uint8_t> a;
     Canvas(int w, int h) : width(w), height(h), a((size_t)w * (size_t)h, 0) {}
 };
+
+// A glyph sheet holds one line of distinct printable ASCII characters, each a byte the engine
+// can look up directly, and fits the widest texture any driver takes.
+static void check_glyph_line(const char* path, const Picture& p) {
+    if (p.lines.size() != 1)
+        fail("%s:%d: glyph sheet %s wants exactly one line of characters", path, p.line_number,
+             p.symbol.c_str());
+    const std::string& chars = p.lines[0];
+    for (size_t i = 0; i < chars.size(); i++)
+        if (chars[i] < 32 || chars[i] > 126 || chars.find(chars[i]) != i)
+            fail("%s:%d: glyph sheet %s: character %zu is not printable ASCII or is repeated", path,
+                 p.line_number + 1, p.symbol.c_str(), i + 1);
+    if (chars.size() * (size_t)p.width > 4096)
+        fail("%s:%d: glyph sheet %s is wider than 4096 pixels", path, p.line_number,
+             p.symbol.c_str());
+}
 
 static std::vector<Picture> read_pictures(const char* path) {
     FILE* f = fopen(path, "r");
@@ -90,6 +117,23 @@ static std::vector<Picture> read_pictures(const char* path) {
             p.heading_font = heading;
             p.line_number = number;
             pictures.push_back(p);
+        } else if (line.compare(0, 7, "glyphs ") == 0) {
+            Picture p;
+            char symbol[128], font[256];
+            char extra;
+            int n = sscanf(line.c_str(), "glyphs %127s %d %d %255s %c", symbol, &p.width, &p.height,
+                           font, &extra);
+            if (n != 4)
+                fail("%s:%d: expected \"glyphs SYMBOL CELLWIDTH CELLHEIGHT FONTFILE\"", path,
+                     number);
+            if (p.width < 1 || p.height < 1 || p.width > 256 || p.height > 256)
+                fail("%s:%d: cell size %dx%d is outside 1x1..256x256", path, number, p.width,
+                     p.height);
+            p.symbol = symbol;
+            p.font = font;
+            p.glyph_sheet = true;
+            p.line_number = number;
+            pictures.push_back(p);
         } else if (!pictures.empty()) {
             pictures.back().lines.push_back(line);
         } else if (!line.empty()) {
@@ -101,7 +145,9 @@ static std::vector<Picture> read_pictures(const char* path) {
         while (!p.lines.empty() && p.lines.back().empty())
             p.lines.pop_back();
         if (p.lines.empty())
-            fail("%s:%d: picture %s has no text", path, p.line_number, p.symbol.c_str());
+            fail("%s:%d: %s %s has no text", path, p.line_number, kind(p), p.symbol.c_str());
+        if (p.glyph_sheet)
+            check_glyph_line(path, p);
     }
     if (pictures.empty())
         fail("%s: no pictures", path);
@@ -151,6 +197,33 @@ static void add_ink(Layout& l, int x0, int y0, int x1, int y1) {
     l.x1 = std::max(l.x1, x1), l.y1 = std::max(l.y1, y1);
 }
 
+// Renders the glyph `index` (for code point cp) of face at its current size, the pen at pen
+// (26.6) on the baseline row. The outline is shifted by the pen's fraction of a pixel first, so
+// only whole pixels are left to place. Fills *out and says whether the glyph has ink; the glyph
+// stays loaded in face->glyph, for its advance.
+static bool render_glyph(FT_Face face, uint32_t cp, FT_UInt index, long pen, int baseline,
+                         Placed* out) {
+    if (FT_Load_Glyph(face, index, FT_LOAD_TARGET_LIGHT | FT_LOAD_NO_BITMAP))
+        fail("%s: cannot load the glyph for U+%04X", face->family_name, (unsigned)cp);
+    FT_GlyphSlot g = face->glyph;
+    long whole = pen & ~63L;
+    if (g->format == FT_GLYPH_FORMAT_OUTLINE)
+        FT_Outline_Translate(&g->outline, pen - whole, 0);
+    if (FT_Render_Glyph(g, FT_RENDER_MODE_LIGHT))
+        fail("%s: cannot render the glyph for U+%04X", face->family_name, (unsigned)cp);
+    const FT_Bitmap& b = g->bitmap;
+    if (b.width == 0 || b.rows == 0)
+        return false;
+    out->x = (int)(whole >> 6) + g->bitmap_left;
+    out->y = baseline - g->bitmap_top;
+    out->w = (int)b.width;
+    out->h = (int)b.rows;
+    out->a.resize((size_t)out->w * (size_t)out->h);
+    for (int r = 0; r < out->h; r++)
+        memcpy(&out->a[(size_t)r * out->w], b.buffer + (ptrdiff_t)r * b.pitch, (size_t)out->w);
+    return true;
+}
+
 // Sets the lines at size (26.6 pixels per em). Glyphs are hinted vertically only, so stems
 // and baselines sit on whole pixels while the pen advances by the unhinted widths; each glyph
 // is shifted by the pen's fraction of a pixel before it is rendered, so the spacing stays even.
@@ -176,28 +249,12 @@ static Layout set_text(const std::vector<FT_Face>& faces,
                     pen += k.x;
             }
             previous = index;
-            if (FT_Load_Glyph(face, index, FT_LOAD_TARGET_LIGHT | FT_LOAD_NO_BITMAP))
-                fail("%s: cannot load the glyph for U+%04X", face->family_name, (unsigned)cp);
-            FT_GlyphSlot g = face->glyph;
-            long whole = pen & ~63L;
-            if (g->format == FT_GLYPH_FORMAT_OUTLINE)
-                FT_Outline_Translate(&g->outline, pen - whole, 0);
-            if (FT_Render_Glyph(g, FT_RENDER_MODE_LIGHT))
-                fail("%s: cannot render the glyph for U+%04X", face->family_name, (unsigned)cp);
-            const FT_Bitmap& b = g->bitmap;
-            if (b.width > 0 && b.rows > 0) {
-                Placed p;
-                p.x = (int)(whole >> 6) + g->bitmap_left;
-                p.y = baseline - g->bitmap_top;
-                p.w = (int)b.width;
-                p.h = (int)b.rows;
-                p.a.resize((size_t)p.w * (size_t)p.h);
-                for (int r = 0; r < p.h; r++)
-                    memcpy(&p.a[(size_t)r * p.w], b.buffer + (ptrdiff_t)r * b.pitch, (size_t)p.w);
+            Placed p;
+            if (render_glyph(face, cp, index, pen, baseline, &p)) {
                 add_ink(line, p.x, p.y, p.x + p.w, p.y + p.h);
                 line.glyphs.push_back(std::move(p));
             }
-            pen += g->linearHoriAdvance >> 10; // 16.16 to 26.6
+            pen += face->glyph->linearHoriAdvance >> 10; // 16.16 to 26.6
         }
         if (!line.ink)
             continue; // an empty line only takes its place in the pitch
@@ -212,8 +269,39 @@ static Layout set_text(const std::vector<FT_Face>& faces,
     return block;
 }
 
-static bool fits(const Layout& l, int w, int h) {
-    return l.ink && l.x1 - l.x0 <= w - 2 * margin && l.y1 - l.y0 <= h - 2 * margin;
+// Whether the ink lies inside w x h less m pixels on every side.
+static bool fits(const Layout& l, int w, int h, int m) {
+    return l.ink && l.x1 - l.x0 <= w - 2 * m && l.y1 - l.y0 <= h - 2 * m;
+}
+
+// The largest size (26.6) at which set(size) fits w x h less m pixels on every side. Ink grows
+// with the size, give or take a pixel of hinting, so a bisection finds it; only sizes that were
+// seen to fit are kept.
+template <class Set>
+static long largest_size(const Picture& p, int w, int h, int m, const Set& set) {
+    if (!fits(set(size_min), w, h, m))
+        fail("%s %s: the text does not fit %dx%d even at 1 px", kind(p), p.symbol.c_str(), w, h);
+    long lo = size_min, hi = 2L * h * 64;
+    while (hi - lo > 1) {
+        long mid = (lo + hi) / 2;
+        if (fits(set(mid), w, h, m))
+            lo = mid;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+// Paints the glyphs of l into c, each moved by (ox, oy).
+static void paint(Canvas& c, const Layout& l, int ox, int oy) {
+    for (const Placed& g : l.glyphs)
+        for (int r = 0; r < g.h; r++)
+            for (int col = 0; col < g.w; col++) {
+                uint8_t& dst = c.a[(size_t)(g.y + oy + r) * c.width + (size_t)(g.x + ox + col)];
+                // Neighbouring glyphs may overlap by a pixel; the union of their ink is wanted,
+                // not a darker seam.
+                dst = std::max(dst, g.a[(size_t)r * g.w + col]);
+            }
 }
 
 static FT_Face open_face(FT_Library lib, const char* fontdir, const std::string& file,
@@ -221,8 +309,15 @@ static FT_Face open_face(FT_Library lib, const char* fontdir, const std::string&
     std::string path = std::string(fontdir) + "/" + file;
     FT_Face face;
     if (FT_New_Face(lib, path.c_str(), 0, &face))
-        fail("picture %s: cannot open the font %s", p.symbol.c_str(), path.c_str());
+        fail("%s %s: cannot open the font %s", kind(p), p.symbol.c_str(), path.c_str());
     return face;
+}
+
+static void check_glyphs(FT_Face face, const std::vector<uint32_t>& cps, const Picture& p) {
+    for (uint32_t cp : cps)
+        if (!FT_Get_Char_Index(face, cp))
+            fail("%s %s: the font %s has no glyph for U+%04X", kind(p), p.symbol.c_str(),
+                 face->family_name, (unsigned)cp);
 }
 
 static Canvas render_picture(FT_Library lib, const char* fontdir, const Picture& p) {
@@ -233,43 +328,76 @@ static Canvas render_picture(FT_Library lib, const char* fontdir, const Picture&
     for (const std::string& s : p.lines) {
         faces.push_back(heading && faces.empty() ? heading : body);
         lines.push_back(decode_utf8(s, p));
-        for (uint32_t cp : lines.back())
-            if (!FT_Get_Char_Index(faces.back(), cp))
-                fail("picture %s: the font %s has no glyph for U+%04X", p.symbol.c_str(),
-                     faces.back()->family_name, (unsigned)cp);
+        check_glyphs(faces.back(), lines.back(), p);
     }
-    // The largest size that fits. Ink grows with the size, give or take a pixel of hinting,
-    // so a bisection finds it; only sizes that were seen to fit are kept.
-    if (!fits(set_text(faces, lines, size_min), p.width, p.height))
-        fail("picture %s: the text does not fit %dx%d even at 1 px", p.symbol.c_str(), p.width,
-             p.height);
-    long lo = size_min, hi = 2L * p.height * 64;
-    while (hi - lo > 1) {
-        long mid = (lo + hi) / 2;
-        if (fits(set_text(faces, lines, mid), p.width, p.height))
-            lo = mid;
-        else
-            hi = mid;
-    }
-    Layout l = set_text(faces, lines, lo);
+    long size = largest_size(p, p.width, p.height, margin,
+                             [&](long s) { return set_text(faces, lines, s); });
+    Layout l = set_text(faces, lines, size);
     FT_Done_Face(body);
     if (heading)
         FT_Done_Face(heading);
 
     Canvas c(p.width, p.height);
-    int ox = (p.width - (l.x1 - l.x0)) / 2 - l.x0;
-    int oy = (p.height - (l.y1 - l.y0)) / 2 - l.y0;
-    for (const Placed& g : l.glyphs)
-        for (int r = 0; r < g.h; r++)
-            for (int col = 0; col < g.w; col++) {
-                uint8_t& dst = c.a[(size_t)(g.y + oy + r) * c.width + (size_t)(g.x + ox + col)];
-                // Neighbouring glyphs may overlap by a pixel; the union of their ink is wanted,
-                // not a darker seam.
-                dst = std::max(dst, g.a[(size_t)r * g.w + col]);
-            }
+    paint(c, l, (p.width - (l.x1 - l.x0)) / 2 - l.x0, (p.height - (l.y1 - l.y0)) / 2 - l.y0);
     fprintf(stderr, "ordune-lettering: %s %dx%d: %s at %.2f px, ink %dx%d\n", p.symbol.c_str(),
-            p.width, p.height, p.font.c_str(), lo / 64.0, l.x1 - l.x0, l.y1 - l.y0);
+            p.width, p.height, p.font.c_str(), size / 64.0, l.x1 - l.x0, l.y1 - l.y0);
     return c;
+}
+
+// Sets every character with its pen at the origin of its own cell, cell k starting at
+// x = k * cell_width, all on the baseline y = 0. The ink bounds are the union of the glyphs'
+// ink within a cell, so they say how large a cell the set needs.
+static Layout set_glyphs(FT_Face face, const std::vector<uint32_t>& chars, int cell_width,
+                         long size) {
+    if (FT_Set_Char_Size(face, 0, size, 72, 72))
+        fail("%s: cannot set the size %.2f px", face->family_name, size / 64.0);
+    Layout l;
+    for (size_t k = 0; k < chars.size(); k++) {
+        Placed g;
+        if (!render_glyph(face, chars[k], FT_Get_Char_Index(face, chars[k]), 0, 0, &g))
+            continue;
+        add_ink(l, g.x, g.y, g.x + g.w, g.y + g.h);
+        g.x += (int)k * cell_width;
+        l.glyphs.push_back(std::move(g));
+    }
+    return l;
+}
+
+// A glyph sheet: the characters in one row of cells, all in the largest size whose ink fits a
+// cell, the union of their ink centred in it, so every cell has its baseline on the same row.
+static Canvas render_glyph_sheet(FT_Library lib, const char* fontdir, const Picture& p) {
+    FT_Face face = open_face(lib, fontdir, p.font, p);
+    std::vector<uint32_t> chars = decode_utf8(p.lines[0], p);
+    check_glyphs(face, chars, p);
+    // Cells are drawn 1:1 and sampled texel for texel, so ink may reach the cell's edge.
+    long size = largest_size(p, p.width, p.height, 0,
+                             [&](long s) { return set_glyphs(face, chars, p.width, s); });
+    Layout l = set_glyphs(face, chars, p.width, size);
+    FT_Done_Face(face);
+
+    Canvas c(p.width * (int)chars.size(), p.height);
+    int oy = (p.height - (l.y1 - l.y0)) / 2 - l.y0;
+    paint(c, l, (p.width - (l.x1 - l.x0)) / 2 - l.x0, oy);
+    fprintf(stderr, "ordune-lettering: %s %zu cells of %dx%d: %s at %.2f px, baseline row %d\n",
+            p.symbol.c_str(), chars.size(), p.width, p.height, p.font.c_str(), size / 64.0, oy);
+    return c;
+}
+
+// A glyph sheet is not among the engine header's pictures: its blob and its characters are
+// declared here, which also gives the constant arrays external linkage.
+static void write_glyph_declarations(FILE* f, const Picture& p) {
+    const char* sym = p.symbol.c_str();
+    fprintf(
+        f,
+        "\n// %s: a glyph sheet, one row of %dx%d-pixel cells, cell k holding %s_chars[k].\n"
+        "extern const uint32_t %s[];\nextern const char %s_chars[];\nconst char %s_chars[] = \"",
+        sym, p.width, p.height, sym, sym, sym, sym);
+    for (char ch : p.lines[0]) {
+        if (ch == '"' || ch == '\\' || ch == '?') // '?' too, so that no "??" reads as a trigraph
+            fputc('\\', f);
+        fputc(ch, f);
+    }
+    fputs("\";\n", f);
 }
 
 // The blob words are written through BE(), which stores a number so that its bytes lie
@@ -292,6 +420,8 @@ static void write_source(const char* path, const char* input, const std::vector<
             input);
     for (size_t i = 0; i < ps.size(); i++) {
         const Canvas& c = cs[i];
+        if (ps[i].glyph_sheet)
+            write_glyph_declarations(f, ps[i]);
         fprintf(f, "\nconst uint32_t %s[] = {\nBE(%du), BE(%du), BE(4u),\n", ps[i].symbol.c_str(),
                 c.width, c.height);
         for (int y = 0; y < c.height; y++) {
@@ -387,7 +517,8 @@ int main(int argc, char** argv) {
         fail("cannot start FreeType");
     std::vector<Canvas> canvases;
     for (const Picture& p : pictures)
-        canvases.push_back(render_picture(lib, argv[2], p));
+        canvases.push_back(p.glyph_sheet ? render_glyph_sheet(lib, argv[2], p)
+                                         : render_picture(lib, argv[2], p));
     FT_Done_FreeType(lib);
     write_source(argv[3], argv[1], pictures, canvases);
     if (argc == 5)
