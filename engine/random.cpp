@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-unsigned int SEED = 93186752u;
+unsigned int SEED = SEED_START;
 
 void setSeed(int s) {
     SEED = (unsigned int)s;

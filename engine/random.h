@@ -6,8 +6,9 @@
 
 #include "engine/vector.h"
 
-// The generator state; 93186752 before any setSeed.
+// The generator state; SEED_START before any setSeed.
 extern unsigned int SEED;
+const unsigned int SEED_START = 93186752u;
 
 void setSeed(int s);
 // Advances SEED and returns it scaled into [0, 1] (exactly 1.0 at most).

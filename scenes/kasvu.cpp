@@ -30,9 +30,18 @@ static const int kasvucuems = 300;
 
 enum { KASVU_BARS = 25 };
 
+// Carried from frame to frame: each cue flips the bars' colour, turns the cluster 25 degrees
+// further and picks a new axis for that turn. kasvu_init sets them as the first frame finds them.
+static int kasvuswitch;  // non-zero: violet bars; zero: red
+static float kasvuaccum; // the cluster's turn from cues, degrees
+static float kasvuxrot, kasvuyrot, kasvuzrot;
+
 void kasvu_init() {
     // Value-initialised: every point array starts null, as kasvu_free expects.
     kasvut = new KasvuItem[KASVU_ITEMS]();
+    kasvuswitch = 1;
+    kasvuaccum = 0;
+    kasvuxrot = kasvuyrot = kasvuzrot = 0;
     setSeed(10650);
 
     kasvusync = new Sync(kasvucuecount, "kasvu");
@@ -140,10 +149,6 @@ static void kasvubars(int violet, float sat, float s) {
 }
 
 void kasvu(float pos) {
-    static int kasvuswitch = 1; // non-zero: violet bars; zero: red
-    static float accum = 0;     // the cluster's turn from cues, degrees
-    static float xrot = 0, yrot = 0, zrot = 0;
-
     float sat = calcSaturate(pos, 0, 1, 16);
     glLoadIdentity();
     float e = (float)sin(calcPosFloat(pos, 0, 0.1f) * 0.5f * kasvupi);
@@ -154,11 +159,11 @@ void kasvu(float pos) {
     glRotatef(pos * 10, 0, 1, 0);
     float s = 0.5f * kasvusync->getValue();
     if (kasvusync->getActivated()) {
-        accum += 25;
+        kasvuaccum += 25;
         kasvuswitch = (kasvuswitch == 0) ? 1 : 0;
-        xrot = (float)sin(pos * 187);
-        yrot = (float)sin(pos * 114);
-        zrot = (float)sin(pos * 81);
+        kasvuxrot = (float)sin(pos * 187);
+        kasvuyrot = (float)sin(pos * 114);
+        kasvuzrot = (float)sin(pos * 81);
     }
     kasvubars(kasvuswitch, sat, s);
     glPopMatrix();
@@ -167,8 +172,8 @@ void kasvu(float pos) {
     glRotatef(pos * 360, 0, 1, 0.2f);
     // Until the first cue the axis is zero, which has no direction to turn about: some drivers
     // would normalise it into NaNs, so the turn is left out and the cluster stays as it is.
-    if (xrot != 0 || yrot != 0 || zrot != 0)
-        glRotatef(accum, xrot, yrot, zrot);
+    if (kasvuxrot != 0 || kasvuyrot != 0 || kasvuzrot != 0)
+        glRotatef(kasvuaccum, kasvuxrot, kasvuyrot, kasvuzrot);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_DEPTH_TEST);
     glEnable(GL_BLEND);

@@ -34,6 +34,11 @@ static const int perhoflaprate = 300;
 static const float perhoscale = 0.4f;
 static const float perhotextscale = 0.03f;
 
+// Carried from frame to frame: the butterflies hop one anchor on at each ray cue, and the camera
+// offset and colours move one on at each camera cue. perhonen_init starts both at 0.
+static int perhosindex;
+static int perhoscamindex;
+
 // Orders 50 to 57 and their cue rows. Row lists end at -1; the camera track has no cues in 52
 // and two more orders, 56 and 57, of its own.
 static const int perhorows50[] = {0, 8, 20, 36, 48, 60, -1};
@@ -48,6 +53,8 @@ static void perhoadd(Sync* s, int order, const int* rows) {
 
 void perhonen_init() {
     perhovertices = new Vector[perhovertexcount];
+    perhosindex = 0;
+    perhoscamindex = 0;
     for (int i = 0; i < perhovertexcount; i++) {
         float t = (float)(24 * i) * perhopi / (float)perhovertexcount;
         double g = exp(cos((double)t)) - 2 * cos((double)(4 * t)) - pow(sin((double)(t / 12)), 5.0);
@@ -163,8 +170,6 @@ static void perhorays(float s, float base, bool white) {
 }
 
 void perhonen(float pos) {
-    static int perhosindex = 0;
-    static int camindex = 0;
     float p = pos;
 
     float S = calcSaturate(p, 0, 1, 6);
@@ -182,7 +187,7 @@ void perhonen(float pos) {
     }
     perhoskamerasync->getValue();
     if (perhoskamerasync->getActivated() == 1)
-        camindex++;
+        perhoscamindex++;
 
     static const Vector offsets[5] = {Vector(-1, 0, -2), Vector(1.5f, 1, -1),
                                       Vector(1.7f, 3, -0.2f), Vector(-2.3f, 4, -0.6f),
@@ -190,7 +195,7 @@ void perhonen(float pos) {
     glLoadIdentity();
     Vector eye =
         Vector(2 * fsin(4.4f * p), p + 7, 14 * p - 7 + 2 * (float)cos((double)(4.4f * p))) +
-        offsets[camindex % 5];
+        offsets[perhoscamindex % 5];
     gluLookAt(eye.x, eye.y, eye.z, 0, 0, 2 + 14 * p, 0.1f * p, 1, 0);
 
     glDisable(GL_TEXTURE_2D);
@@ -249,7 +254,7 @@ void perhonen(float pos) {
         glRotatef(tilty[i] * fsin(7 * p), 0, 1, 0);
         glRotatef(0, 0, 0, 1);
         glScalef(perhoscale, perhoscale, perhoscale);
-        Vector colour = colours[(i + camindex) % 3];
+        Vector colour = colours[(i + perhoscamindex) % 3];
         // Butterfly i is traced out over p = 0.1 (i + 1) .. 0.1 i + 0.35.
         butterfly((float)perhoflaprate, calcPosFloat(p, 0.1f * i + 0.1f, 0.1f * i + 0.35f),
                   p + phases[i], S * F, colour);

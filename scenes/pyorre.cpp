@@ -48,6 +48,8 @@ static float pyorreenvelope[PYORRE_PARTICLES];
 // The jets' scatter, (sin a * 0.4 * t, cos a * 0.4 * t) of point i: it hangs on i alone, so it
 // is worked out once at init.
 static float (*pyorrejetxz)[2];
+// The viewpoint, one on from the last at each cue; pyorre_init starts it at the first.
+static int pyorrecamindex;
 
 static const int pyorreseed = 1691;
 
@@ -69,6 +71,7 @@ void pyorre_init() {
     pyorrepisteet = new Vector[PYORRE_PARTICLES];
     pyorrevarit = new float[PYORRE_PARTICLES][4];
     pyorrejetxz = new float[PYORRE_JETPOINTS][2];
+    pyorrecamindex = 0;
     spiral1 = new Path();
     pyorresync = new Sync(PYORRE_EVENTS, "pyorre");
     for (const int* cue : pyorrecues)
@@ -114,8 +117,6 @@ static void pyorrejet(float dir, float gain, float fade, float g) {
 }
 
 void pyorre(float pos) {
-    static int camindex = 0;
-
     float fade = calcSaturate(pos, 0, 1, 6);
     glEnable(GL_BLEND);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -123,7 +124,7 @@ void pyorre(float pos) {
 
     // Negligible until pos 0.9, then the pull-away.
     Vector drift = Vector(-0.9f, 2, -1) * (float)pow((double)pos - 0.1, 46.0) * 300;
-    Vector eye = pyorreviewpoints[camindex % PYORRE_VIEWPOINTS] + drift;
+    Vector eye = pyorreviewpoints[pyorrecamindex % PYORRE_VIEWPOINTS] + drift;
     Vector centre = Vector(0, pos, 0) + drift;
     gluLookAt(eye.x, eye.y, eye.z, centre.x, centre.y, centre.z, 0.2f, 0.8f, 0);
     glRotatef(70 * pos, 0, 1, 0);
@@ -133,7 +134,7 @@ void pyorre(float pos) {
     // next frame on.
     float sv = pyorresync->getValue();
     if (pyorresync->getActivated())
-        camindex = camindex + 1;
+        pyorrecamindex = pyorrecamindex + 1;
 
     glPointSize(4.0f);
     glDisable(GL_TEXTURE_2D);

@@ -40,6 +40,8 @@ static const int viivacues[VIIVA_EVENTS][2] = {
 
 // The world jumps back by this many degrees on every cue.
 static const float viivajump = 34.0f;
+// The jumps so far, degrees; viivatus_init starts it at 0.
+static float viivakierto;
 
 // Three numbers from the generator, drawn for x, y and z in that order.
 static Vector viivarandom() {
@@ -53,6 +55,7 @@ static Vector viivarandom() {
 // this one left it, so the start-up order fixes the layout.
 void viivatus_init() {
     viivat = new Line*[VIIVA_RIBBONS];
+    viivakierto = 0;
     viivamolekyylit = new Vector[VIIVA_FLASHES];
     viivarotations = new Vector[VIIVA_FLASHES];
     viivapisteet = new Vector[2 * VIIVA_STROKES];
@@ -115,8 +118,6 @@ static void viivastrip(int n) {
 }
 
 void viivatus(float pos) {
-    static float kierto = 0;
-
     float env = calcSaturate(pos, 0, 1, 6);
     glLoadIdentity();
     // Negligible for most of the scene, it carries the camera away at the very end.
@@ -130,9 +131,9 @@ void viivatus(float pos) {
     // getValue fires the cues, so it comes first and only once a frame.
     float s = viivasync->getValue();
     if (viivasync->getActivated())
-        kierto = kierto - viivajump;
+        viivakierto = viivakierto - viivajump;
     glRotatef(160 * pos, 1, 0, 0);
-    glRotatef(kierto, 1, 0, 0);
+    glRotatef(viivakierto, 1, 0, 0);
 
     glDisable(GL_TEXTURE_2D);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

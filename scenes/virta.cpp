@@ -275,8 +275,6 @@ static void virtasegments(const VirtaLine& l, const Vector* p, int streams, cons
 }
 
 void virta(float pos) {
-    static int vaihto = virtastreams;
-
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     float sat = calcSaturate(pos, 0, 1, 6);
     float a1 = calcPosFloat(pos, 0.115f, 0.215f);
@@ -366,7 +364,7 @@ void virta(float pos) {
     for (int i = 0; i < VIRTA_PARTICLES; i++) {
         Vector* p = virtastreampoints + 3 * i;
         virtapoints(lines[i], drift, p);
-        virtasegments(lines[i], p, vaihto, colours, sat * 0.9f * lines[i].alpha);
+        virtasegments(lines[i], p, virtastreams, colours, sat * 0.9f * lines[i].alpha);
     }
     glEnd();
 
@@ -392,7 +390,7 @@ void virta(float pos) {
             glBegin(GL_LINES);
         }
         glColor4f(1, 1, 1, l.alpha * sat * 0.6f);
-        virtasegments(l, p, vaihto, nullptr, 0);
+        virtasegments(l, p, virtastreams, nullptr, 0);
     }
     glEnd();
 }

@@ -30,10 +30,11 @@ void offline_begin() {
     kello = Timer();
 }
 
+// advanceTo moves only a module opened offline, so the music follows the frames for whoever
+// opened it (offline_begin, or a live driver rewinding its player to seek).
 void offline_draw(long k, double fps, std::vector<short>* pcm) {
     kello.time = offline_time(k, fps);
-    if (music_open)
-        sound.advanceTo(kello.time, pcm);
+    sound.advanceTo(kello.time, pcm);
     show_frame(show_ms(kello.time));
 }
 
@@ -46,8 +47,7 @@ void offline_skip(long from, long to, double fps) {
 }
 
 void offline_audio_to(long k, double fps, std::vector<short>* pcm) {
-    if (music_open)
-        sound.advanceTo(offline_time(k, fps), pcm);
+    sound.advanceTo(offline_time(k, fps), pcm);
 }
 
 bool offline_music() {

@@ -1,7 +1,11 @@
-// The show on a virtual clock, for the trace tool and the offline renderer: frame k at F frames
-// per second is drawn at show time k/F, with the music position of the module rendered offline
-// up to that time. Scene statics, sync tracks and both random generators then evolve exactly as
-// in a live run at a steady F fps. Draws through whatever GL back end is in force.
+// The show on a virtual clock, for the trace tool, the offline renderer and seeking (replay.h):
+// frame k at F frames per second is drawn at show time k/F, with the music position of the
+// module rendered offline up to that time. Scene state, sync tracks and both random generators
+// then evolve exactly as in a live run at a steady F fps. Draws through whatever GL back end is
+// in force.
+//
+// The music follows the frames when the player is open offline (Sound::openOffline, as
+// offline_begin opens it); otherwise its position stays where it is.
 #ifndef ORDUNE_SHOW_OFFLINE_H
 #define ORDUNE_SHOW_OFFLINE_H
 
@@ -18,7 +22,8 @@ long offline_frame_count(double fps);
 // music.xm is there. The clock reads 0.
 void offline_begin();
 // Sets the clock and the music position to frame k, then draws it with show_frame. Appends the
-// frame's audio to pcm when pcm is not null. Frames must be drawn in order, none skipped.
+// frame's audio to pcm when pcm is not null. Frames must be drawn in order, none skipped, from
+// show_init or show_restart on (replay_to starts later, where that draws the same).
 void offline_draw(long k, double fps, std::vector<short>* pcm);
 // Draws frames [from, to) through the null back end and restores the back end in force.
 void offline_skip(long from, long to, double fps);

@@ -5,9 +5,12 @@
 #include "engine/colors.h"
 #include "engine/gl.h"
 #include "engine/position.h"
+#include "engine/random.h"
 #include "engine/texture.h"
 #include "engine/textimages.h"
 #include "molecules/molecules.h"
+
+#include <cstdlib>
 
 int musicflag = 1;
 
@@ -29,14 +32,28 @@ static void in_build_order(bool build) {
                 build ? s.init() : s.release();
 }
 
+// The scenes built from the state a program starts in: both generators as they are before any
+// seeding (kasvu_init takes rand(), and perhonen's frames take it from there), the clear colour
+// the show's grey.
+static void build_scenes() {
+    SEED = SEED_START;
+    srand(1);
+    in_build_order(true);
+    clearcolor = harmaa;
+}
+
 // The molecules draw no random numbers and make no tracks, so building them before the scenes
 // leaves every scene as it would be with them built anywhere else in the order.
 void show_init() {
     textures_init();
     font_init();
     molekyyli_init();
-    in_build_order(true);
-    clearcolor = harmaa;
+    build_scenes();
+}
+
+void show_restart() {
+    in_build_order(false);
+    build_scenes();
 }
 
 int show_ms(float seconds) {

@@ -2,6 +2,7 @@
 // the scenes of scenes/scenes.h whose windows hold it) and the three phases every run goes through.
 //
 //   show_init()      builds the shared resources and every scene, in the fixed start-up order
+//   show_restart()   rebuilds every scene, so the show is again as show_init left it
 //   show_frame(ms)   draws one frame at show millisecond ms (GL reset, projection, backdrops,
 //                    then each scene whose window holds ms); swaps nothing
 //   show_free()      releases everything, in the fixed shut-down order
@@ -37,6 +38,11 @@ struct ScenePos {
 int show_scenes_at(int ms, ScenePos* out);
 
 void show_init();
+// After show_init, in place of show_free and show_init: releases and rebuilds every scene in the
+// same orders and puts back what frames change outside them (the shared generator, the C
+// library's rand(), the clear colour), so the next frame drawn is that of a show just begun.
+// The textures, the lettering and the molecules carry nothing from frame to frame and stay.
+void show_restart();
 void show_frame(int ms);
 void show_free();
 

@@ -11,8 +11,8 @@
 #include "engine/sync.h"
 #include "scenes/scenes.h"
 #include "show/show.h"
+#include "tests/digest.h"
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -35,42 +35,6 @@ const char* const digested_scenes[] = {"alku",  "rakenne",  "viivatus", "pyorre"
 const float unscheduled_start = 10.0f, unscheduled_span = 20.0f;
 // A music position at which no track of any scene has an event.
 const unsigned int quiet_order = 250, quiet_row = 63;
-
-// 64-bit FNV-1a over the bytes fed to it.
-struct Digest {
-    uint64_t h = 1469598103934665603ull;
-    void u32(uint32_t v) {
-        const unsigned char* b = (const unsigned char*)&v;
-        for (size_t i = 0; i < sizeof v; i++)
-            h = (h ^ b[i]) * 1099511628211ull;
-    }
-    // Floats by their bits: the digest is to tell any change, -0 from 0 included.
-    void floats(const float* f, size_t n) {
-        for (size_t i = 0; i < n; i++) {
-            uint32_t bits;
-            memcpy(&bits, &f[i], sizeof bits);
-            u32(bits);
-        }
-    }
-};
-
-// Field by field, so that padding in the structures never reaches the digest.
-void digest_batch(Digest& d, const GlBatch& b) {
-    d.u32(b.prim);
-    d.u32((uint32_t)b.count());
-    d.floats(b.v.data(), b.v.size());
-    d.floats(b.c.data(), b.c.size());
-    d.floats(b.t.data(), b.t.size());
-    const GlDrawState& s = b.state;
-    for (bool f : {s.blend, s.depth_test, s.depth_mask, s.texture, s.line_smooth, s.point_smooth})
-        d.u32(f);
-    for (uint32_t v : {s.blend_src, s.blend_dst, s.depth_func, s.bound_texture})
-        d.u32(v);
-    d.floats(&s.line_width, 1);
-    d.floats(&s.point_size, 1);
-    d.floats(b.mv.m, 16);
-    d.floats(b.proj.m, 16);
-}
 
 // One frame: the frame set-up and the scene at show time `seconds`, with the music on the
 // scene's cue number `cue` (round its tracks' events), as one line of digest.
