@@ -18,9 +18,10 @@
 //     read once a frame with getValue(): a track fires its events when the music (`sound`) is on
 //     an event's order and row, and decays their pulses by the show clock in whole milliseconds.
 //     Read a track before anything that depends on its value or on getActivated().
-//   - Its own globals and function-local statics (camera indices, switches): they carry from
-//     frame to frame for the whole run and are never reset, so a frame depends on the frames
-//     drawn before it. The tools replay every frame from 0 for that reason.
+//   - Its own globals (camera indices, switches): they carry from frame to frame, so a frame
+//     depends on the frames drawn before it. NAME_init sets every one of them, never a
+//     function-local static, so that show_restart starts the scene afresh (seeking replays the
+//     frames since its window began, show/replay.h).
 //   - The shared generator (engine/random.h). Scenes that lay out at random reseed it in their
 //     NAME_init with their own constant; viivatus and kellu do not, and continue from where the
 //     scenes built before them left it: the build order is part of what they draw. rand() is
