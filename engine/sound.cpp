@@ -1,10 +1,11 @@
 // The music player: libopenmpt decodes the module in short slices, SDL audio plays it, and the
 // position heard is the decoder's record for the slice now leaving the device queue.
 //
-// Threads: after play() the SDL audio thread owns the decoder; it records each slice's
-// position in a ring and publishes the hand-over of every buffer in one 64-bit atomic. The
-// main thread only reads those atomics. release() closes the device, which joins the thread,
-// before anything is freed.
+// Threads: while the device plays, the SDL audio thread owns the decoder; it records each
+// slice's position in a ring and publishes the hand-over of every buffer in one 64-bit atomic,
+// which the main thread reads. rewind() takes the decoder back (see take_from_device) and
+// resume() hands it over again; release() closes the device, which joins the thread, before
+// anything is freed.
 #include "engine/sound.h"
 #include "engine/timer.h"
 
@@ -122,10 +123,7 @@ static bool read_file(const char* path, std::vector<unsigned char>* bytes, std::
     return false;
 }
 
-openmpt_module* sound_open_module(const char* path, std::string* cause) {
-    std::vector<unsigned char> bytes;
-    if (!read_file(path, &bytes, cause))
-        return nullptr;
+static openmpt_module* open_bytes(const std::vector<unsigned char>& bytes, std::string* cause) {
     *cause = sound_check_xm(bytes.data(), bytes.size());
     if (!cause->empty())
         return nullptr;
@@ -158,10 +156,38 @@ openmpt_module* sound_open_module(const char* path, std::string* cause) {
     return mod;
 }
 
+openmpt_module* sound_open_module(const char* path, std::string* cause) {
+    std::vector<unsigned char> bytes;
+    if (!read_file(path, &bytes, cause))
+        return nullptr;
+    return open_bytes(bytes, cause);
+}
+
+// ---- Position lists ------------------------------------------------------------------------
+
+// Appends a position unless it repeats the last one. A frame may take seconds (a stalled
+// machine, a debugger), so the list is fixed storage that keeps the latest positions: when
+// full, the oldest goes. SOUND_READING_POSITIONS rows are seconds of music, more than any
+// frame worth following.
+static void note(unsigned int* list, int* count, unsigned int position) {
+    if (*count > 0 && list[*count - 1] == position)
+        return;
+    if (*count == SOUND_READING_POSITIONS) {
+        memmove(list, list + 1, sizeof(unsigned int) * (SOUND_READING_POSITIONS - 1));
+        --*count;
+    }
+    list[(*count)++] = position;
+}
+
+// Offline and without a device: the positions rendered since the latest reading, main thread.
+static unsigned int rendered[SOUND_READING_POSITIONS];
+static int rendered_count = 0;
+
 // ---- Decoding ------------------------------------------------------------------------------
 
 // The decoder: the module and how far it has been rendered. One owner at a time: the main
-// thread until play(), then the audio thread until release() has closed the device.
+// thread, or the audio thread while the device plays it (from play() or resume() to rewind()
+// or release()).
 struct Decoder {
     openmpt_module* module = nullptr;
     long long frames = 0;  // rendered since the module was loaded
@@ -170,16 +196,19 @@ struct Decoder {
 };
 static Decoder decoder;
 
-// Slice positions by slice number (frame / SOUND_SLICE_FRAMES). The audio thread writes at
-// most one buffer ahead of what is heard, so 4096 slices (6 s) never wrap onto a slot read.
-enum { RING_SLICES = 4096 };
+// Slice positions by slice number (frame / SOUND_SLICE_FRAMES), 11.9 s of them. The audio
+// thread writes ahead of what is heard by at most two buffers, the device period and the
+// latency (under 2 s together); readers look back at most LOOKBACK_SLICES, so they never meet a
+// slot being rewritten.
+enum { RING_SLICES = 8192, LOOKBACK_SLICES = RING_SLICES / 2 };
 static std::atomic<uint32_t> ring[RING_SLICES];
 
 // Renders `frames` frames into out (or a scratch slice when out is null) in slices that end
 // on multiples of SOUND_SLICE_FRAMES. After each, the decoder's position is the row of the
 // slice's last frame, since libopenmpt processes a tick before rendering its samples; ring,
-// when given, records it. At the song's end libopenmpt reports order 0 again, so the last
-// position before the end is kept, and the rest is silence.
+// when given, records it (the live path), else the rendered list does. At the song's end
+// libopenmpt reports order 0 again, so the last position before the end is kept, and the rest
+// is silence.
 static void decode(short* out, long long frames, std::atomic<uint32_t>* slices) {
     short scratch[2 * SOUND_SLICE_FRAMES];
     while (frames > 0) {
@@ -207,6 +236,8 @@ static void decode(short* out, long long frames, std::atomic<uint32_t>* slices) 
         if (slices)
             slices[(decoder.frames / SOUND_SLICE_FRAMES) % RING_SLICES].store(
                 decoder.position, std::memory_order_relaxed);
+        else
+            note(rendered, &rendered_count, decoder.position);
         decoder.frames += n;
         frames -= n;
         if (out)
@@ -214,11 +245,12 @@ static void decode(short* out, long long frames, std::atomic<uint32_t>* slices) 
     }
 }
 
-// Renders up to show time `seconds` and discards or keeps the samples.
-static void decode_to(double seconds, std::vector<short>* pcm) {
+// Renders up to show time `seconds` and discards or keeps the samples. Returns whether the
+// module moved.
+static bool decode_to(double seconds, std::vector<short>* pcm) {
     long long target = llround(seconds * SOUND_RATE);
     if (target <= decoder.frames)
-        return;
+        return false;
     long long n = target - decoder.frames;
     short* out = nullptr;
     if (pcm) {
@@ -227,6 +259,7 @@ static void decode_to(double seconds, std::vector<short>* pcm) {
         out = pcm->data() + old;
     }
     decode(out, n, nullptr);
+    return true;
 }
 
 // ---- The live queue ------------------------------------------------------------------------
@@ -235,6 +268,14 @@ static void decode_to(double seconds, std::vector<short>* pcm) {
 // atomic so that a reader never pairs one buffer's frame with another's time; 0 = none yet.
 static std::atomic<uint64_t> handover(0);
 static std::atomic<int> handover_frames(SOUND_DEVICE_FRAMES);
+
+// Main thread only. The device's period in frames, as SDL reported it; the user's latency in
+// frames; and where the device started playing: the first frame it was handed and the
+// position reported until that frame is heard.
+static long long device_period = SOUND_DEVICE_FRAMES;
+static long long latency_frames = 0;
+static long long start_frame = 0;
+static unsigned int start_position = 0;
 
 static long long steady_us() {
     using namespace std::chrono;
@@ -248,7 +289,7 @@ static void publish(uint32_t first, int frames, long long at_us) {
 }
 
 // Stamps the hand-over at at_us, or, when null, on the steady clock after the rendering: the
-// device starts playing a buffer as its callback returns.
+// buffer joins the device's queue as its callback returns.
 static void feed(short* out, int frames, const long long* at_us) {
     uint32_t first = (uint32_t)decoder.frames;
     decode(out, frames, ring);
@@ -259,16 +300,25 @@ void sound_feed(short* out, int frames, long long at_us) {
     feed(out, frames, &at_us);
 }
 
+// Whether the callback may render from the decoder; guarded by the audio lock, under which SDL
+// runs the callback. Cleared, the callback hands over silence and leaves the decoder alone.
+static bool device_owns_decoder = false;
+
 // SDL calls this on its audio thread when the device wants the next buffer.
 static void mix(void*, Uint8* stream, int len) {
+    if (!device_owns_decoder) {
+        memset(stream, 0, (size_t)len);
+        return;
+    }
     feed((short*)stream, len / (int)(2 * sizeof(short)), nullptr);
 }
 
-unsigned int sound_heard_at(long long at_us) {
+// The frame being heard at at_us; false while nothing played since start_frame is heard yet.
+static bool heard_frame(long long at_us, long long* frame) {
     uint64_t h = handover.load(std::memory_order_acquire);
     if (h == 0)
-        return 0;
-    uint32_t first = (uint32_t)(h >> 32);
+        return false;
+    long long first = (long long)(h >> 32);
     // Unsigned difference: the stamps wrap after 11.9 hours without harm.
     uint32_t elapsed10 = (uint32_t)(at_us / 10) - ((uint32_t)h - 1);
     long long played = elapsed10 > 0x7fffffffu ? 0 : (long long)elapsed10 * SOUND_RATE / 100000;
@@ -276,8 +326,17 @@ unsigned int sound_heard_at(long long at_us) {
     int frames = handover_frames.load(std::memory_order_relaxed);
     if (played > frames - 1)
         played = frames - 1;
-    long long heard = (long long)first + played;
-    return ring[(heard / SOUND_SLICE_FRAMES) % RING_SLICES].load(std::memory_order_relaxed);
+    *frame = first + played - device_period - latency_frames;
+    return *frame >= start_frame;
+}
+
+static unsigned int ring_at(long long frame) {
+    return ring[(frame / SOUND_SLICE_FRAMES) % RING_SLICES].load(std::memory_order_relaxed);
+}
+
+unsigned int sound_heard_at(long long at_us) {
+    long long frame;
+    return heard_frame(at_us, &frame) ? ring_at(frame) : start_position;
 }
 
 // ---- The player ----------------------------------------------------------------------------
@@ -285,34 +344,62 @@ unsigned int sound_heard_at(long long at_us) {
 enum Mode {
     SILENT,  // nothing loaded: the position is left as it is
     LIVE,    // the device plays; the position is what it is sounding
+    PAUSED,  // the device is stopped; the position holds
     CLOCK,   // no device: the module follows kello silently
     OFFLINE, // advanceTo moves the module
 };
 static Mode mode = SILENT;
+static bool device_open = false;
 static bool pinned = false;
 static unsigned int pinned_position = 0;
-// One live reading per clock reading: every query within a frame then names the same row, so
-// a row read just before a pattern change is never paired with the new pattern's order.
-static float snapshot_time = -1.0f;
-static unsigned int snapshot = 0;
+// The module as read from the file, for rewind.
+static std::vector<unsigned char> module_bytes;
+
+// One reading a frame: offline each advance of the module is a frame, elsewhere each new clock
+// reading (kello.time) at which the position is queried. Every query within a frame then names
+// the same row, so a row read just before a pattern change is never paired with the new
+// pattern's order. `latest` is built at the frame's first query; until then its serial lags.
+static SoundReading latest = {0, 1, {0}};
+static unsigned long long frames_begun = 1; // the serial of the current frame's reading
+static float frame_time = 0.0f;             // the clock reading that began it, but offline
+static long long reading_heard = 0;         // live: the frame heard at the latest reading
+
+static void begin_frame() {
+    frames_begun++;
+}
+
+// A frame begins afresh: nothing before it counts as played since.
+static void restart_readings() {
+    begin_frame();
+    rendered_count = 0;
+    reading_heard = start_frame;
+}
 
 static void unload() {
-    if (mode == LIVE)
+    if (device_open)
         SDL_CloseAudio();
+    device_open = false;
+    device_owns_decoder = false;
+    device_period = SOUND_DEVICE_FRAMES;
     if (decoder.module)
         openmpt_module_destroy(decoder.module);
     decoder = Decoder();
+    module_bytes.clear();
     handover.store(0);
+    start_frame = 0;
+    start_position = 0;
     mode = SILENT;
     pinned = false;
-    snapshot_time = -1.0f;
+    restart_readings();
 }
 
 static bool load() {
     unload();
     std::string cause;
-    decoder.module = sound_open_module(MUSIC_FILE, &cause);
+    if (read_file(MUSIC_FILE, &module_bytes, &cause))
+        decoder.module = open_bytes(module_bytes, &cause);
     if (!decoder.module) {
+        module_bytes.clear();
         fprintf(stderr, "ordune: %s: %s; the show runs silent\n", MUSIC_FILE, cause.c_str());
         return false;
     }
@@ -340,6 +427,32 @@ static void quiet_alsa() {
     // Kept loaded: the handler must stay installed for as long as SDL uses the library.
 }
 
+// Opens the device, paused, with the callback rendering SOUND_RATE 16-bit stereo, and learns
+// its period. Returns SDL's error, or null.
+static const char* open_device() {
+    SDL_AudioSpec want = {};
+    want.freq = SOUND_RATE;
+    want.format = AUDIO_S16SYS;
+    want.channels = 2;
+    want.samples = SOUND_DEVICE_FRAMES;
+    want.callback = mix;
+    SDL_AudioSpec got = {};
+    if (SDL_OpenAudio(&want, &got) < 0)
+        return SDL_GetError();
+    if (got.freq != want.freq || got.format != want.format || got.channels != want.channels) {
+        // The device took another format, which the callback would then have to render. Opened
+        // again without `obtained`, SDL converts to it instead, so the decoder keeps its one
+        // format (the one the offline tools render, sample for sample); the device's period
+        // stays as first reported.
+        SDL_CloseAudio();
+        if (SDL_OpenAudio(&want, nullptr) < 0)
+            return SDL_GetError();
+    }
+    if (got.freq > 0 && got.samples > 0)
+        device_period = (long long)got.samples * SOUND_RATE / got.freq;
+    return nullptr;
+}
+
 int Sound::init() {
     position = 0;
     if (!load())
@@ -355,60 +468,118 @@ int Sound::init() {
         without_device("the dummy audio driver");
         return 1;
     }
-    SDL_AudioSpec want = {};
-    want.freq = SOUND_RATE;
-    want.format = AUDIO_S16SYS;
-    want.channels = 2;
-    want.samples = SOUND_DEVICE_FRAMES;
-    want.callback = mix;
-    // No obtained audio format: SDL converts to whatever the device takes, so the callback always
-    // sees SOUND_RATE 16-bit stereo.
-    if (SDL_OpenAudio(&want, nullptr) < 0) {
-        without_device(SDL_GetError());
+    // Set before the device opens: it opens paused, so no callback reads it yet.
+    device_owns_decoder = true;
+    if (const char* error = open_device()) {
+        device_owns_decoder = false;
+        without_device(error);
         return 1;
     }
+    device_open = true;
     mode = LIVE;
     return 1;
 }
 
 void Sound::play() {
     pinned = false;
-    snapshot_time = -1.0f;
+    restart_readings();
     if (mode == LIVE)
         SDL_PauseAudio(0);
 }
 
-static unsigned int current() {
+// The main thread takes the decoder back. Pausing stops the callbacks to come, but one that
+// SDL had already begun may still be waiting for the audio lock; so the callback's permission
+// is withdrawn under that lock as well, and any callback after it renders silence.
+static void take_from_device() {
+    SDL_PauseAudio(1);
+    SDL_LockAudio();
+    device_owns_decoder = false;
+    SDL_UnlockAudio();
+}
+
+// Hands the decoder to the device, which plays on from the decoder's frame. Under the audio
+// lock, so that the callback sees the new start and permission together; the hand-over record
+// is cleared, so no position from before is reported (the ring's older slots lie before
+// start_frame and are never read).
+static void give_to_device(unsigned int held) {
+    SDL_LockAudio();
+    handover.store(0);
+    start_frame = decoder.frames;
+    start_position = held;
+    device_owns_decoder = true;
+    SDL_UnlockAudio();
+    SDL_PauseAudio(0);
+}
+
+// The positions played since the latest reading, the current one last.
+static void read_positions(SoundReading* r) {
+    unsigned int before = r->positions[r->count - 1];
+    r->count = 0;
     switch (mode) {
-    case LIVE:
-        if (kello.time != snapshot_time) {
-            snapshot = sound_heard_at(steady_us());
-            snapshot_time = kello.time;
+    case LIVE: {
+        long long heard;
+        if (!heard_frame(steady_us(), &heard)) {
+            note(r->positions, &r->count, start_position);
+            break;
         }
-        return snapshot;
-    case CLOCK:
-        decode_to(kello.time, nullptr);
-        return decoder.position;
-    case OFFLINE:
-        return decoder.position;
-    case SILENT:
+        long long from = reading_heard;
+        if (from < heard - (long long)LOOKBACK_SLICES * SOUND_SLICE_FRAMES)
+            from = heard - (long long)LOOKBACK_SLICES * SOUND_SLICE_FRAMES;
+        if (from < start_frame || from > heard)
+            from = heard;
+        for (long long s = from / SOUND_SLICE_FRAMES; s < heard / SOUND_SLICE_FRAMES; s++)
+            note(r->positions, &r->count, ring_at(s * SOUND_SLICE_FRAMES));
+        note(r->positions, &r->count, ring_at(heard));
+        reading_heard = heard;
         break;
     }
-    return 0;
+    case CLOCK:
+    case OFFLINE:
+        for (int i = 0; i < rendered_count; i++)
+            note(r->positions, &r->count, rendered[i]);
+        rendered_count = 0;
+        note(r->positions, &r->count, decoder.position);
+        break;
+    case PAUSED:
+        note(r->positions, &r->count, before);
+        break;
+    case SILENT: // both queries report `position` as it stands
+        note(r->positions, &r->count, sound_pack(sound.position, sound.position));
+        break;
+    }
+}
+
+const SoundReading& Sound::reading() {
+    bool new_time = mode != OFFLINE && kello.time != frame_time;
+    frame_time = kello.time;
+    bool moved = mode == CLOCK && decode_to(kello.time, nullptr);
+    if (new_time || moved)
+        begin_frame();
+    if (latest.serial != frames_begun) {
+        latest.serial = frames_begun;
+        if (pinned) {
+            latest.count = 1;
+            latest.positions[0] = pinned_position;
+        } else {
+            read_positions(&latest);
+        }
+    }
+    return latest;
+}
+
+static unsigned int current() {
+    const SoundReading& r = sound.reading();
+    return r.positions[r.count - 1];
 }
 
 unsigned int Sound::getOrder() {
-    if (pinned)
-        return position = pinned_position >> 16;
-    if (mode == SILENT)
+    if (mode == SILENT && !pinned)
         return position;
     return position = current() >> 16;
 }
 
 unsigned int Sound::getRow() {
-    if (pinned)
-        return position = pinned_position & 0xffff;
-    if (mode == SILENT)
+    if (mode == SILENT && !pinned)
         return position;
     return position = current() & 0xffff;
 }
@@ -417,9 +588,50 @@ void Sound::release() {
     unload();
 }
 
+void Sound::setLatency(int ms) {
+    ms = ms < 0 ? 0 : ms > 1000 ? 1000 : ms;
+    latency_frames = (long long)ms * SOUND_RATE / 1000;
+}
+
+void Sound::pause() {
+    if (mode != LIVE)
+        return;
+    SDL_PauseAudio(1);
+    mode = PAUSED;
+}
+
+void Sound::rewind() {
+    if (!decoder.module)
+        return;
+    if (device_open)
+        take_from_device();
+    openmpt_module_destroy(decoder.module);
+    decoder = Decoder();
+    std::string cause;
+    decoder.module = open_bytes(module_bytes, &cause); // loaded once already: cannot fail
+    mode = decoder.module ? OFFLINE : SILENT;
+    pinned = false;
+    restart_readings();
+}
+
+void Sound::resume() {
+    if (!decoder.module || mode == LIVE)
+        return;
+    unsigned int held = mode == PAUSED ? latest.positions[latest.count - 1] : decoder.position;
+    pinned = false;
+    if (device_open) {
+        give_to_device(held);
+        mode = LIVE;
+    } else {
+        mode = CLOCK;
+    }
+    restart_readings();
+}
+
 void Sound::pinPosition(unsigned int order, unsigned int row) {
     pinned = true;
     pinned_position = sound_pack(order, row);
+    begin_frame();
 }
 
 int Sound::openOffline() {
@@ -431,7 +643,8 @@ int Sound::openOffline() {
 }
 
 void Sound::advanceTo(double seconds, std::vector<short>* pcm) {
+    bool moved = mode == OFFLINE && decode_to(seconds, pcm);
+    if (moved || pinned)
+        begin_frame();
     pinned = false;
-    if (mode == OFFLINE)
-        decode_to(seconds, pcm);
 }

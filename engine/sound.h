@@ -16,7 +16,16 @@ enum {
     SOUND_STEREO_SEPARATION = 100, // percent
     SOUND_VOLUME_RAMPING = -1,     // libopenmpt's standard ramping
     SOUND_SLICE_FRAMES = 64,       // decoder position is recorded for every slice this long
-    SOUND_DEVICE_FRAMES = 512      // SDL audio buffer: 11.6 ms, the bound on the queue model
+    SOUND_DEVICE_FRAMES = 512      // SDL audio buffer asked for: 11.6 ms
+};
+
+// The positions the music played in a frame: since the frame before, in playing order, as
+// distinct consecutive packed positions (sound_pack), the current one last.
+enum { SOUND_READING_POSITIONS = 256 };
+struct SoundReading {
+    unsigned long long serial; // the frame's number: one more each frame, from 1; never reset
+    int count;                 // 1..SOUND_READING_POSITIONS; past that, the latest
+    unsigned int positions[SOUND_READING_POSITIONS];
 };
 
 class Sound {
@@ -31,16 +40,44 @@ class Sound {
     int init();
     // Starts playback. Show time 0 is this moment, so the clock is started right after.
     void play();
-    // The index in the order list of the pattern being heard. While playing, the position is
-    // read once per clock reading (kello.time), so all queries within a frame agree.
+    // The index in the order list of the pattern being heard. The position is read once a
+    // frame, so all queries within a frame agree.
     unsigned int getOrder();
     // The row being heard within that pattern.
     unsigned int getRow();
+    // The frame's reading, whose last position getOrder and getRow report; valid until the next
+    // query. A frame is, offline, each advanceTo that moves the module, else each new clock
+    // reading (kello.time) at which the position is queried. Live, the reading lists the rows
+    // heard since the frame before (as the device queue's record has them, a few seconds back
+    // at most); offline and without a device, the rows rendered since; pinned, the pinned
+    // position alone; with nothing loaded, (position, position). Offline, an advance nobody
+    // queried still counts as a frame; elsewhere the player sees only the queried ones.
+    const SoundReading& reading();
     // Stops the device and frees the module. The position queries then return the last value.
     void release();
 
+    // Live only: what the device plays is heard `ms` later than the device reports, as a user
+    // measured it (a receiver, a Bluetooth link). ms in 0..1000; outside, the nearest end. Kept
+    // across init and release.
+    void setLatency(int ms);
+    // Live only: the device stops playing; the position queries keep returning the last
+    // position until resume. No effect in the other modes.
+    void pause();
+    // Stops the device's playback and loads the module anew from its start, from the bytes init
+    // or openOffline read, into offline mode: advanceTo then moves it as after openOffline.
+    // Does nothing with no module loaded.
+    void rewind();
+    // Plays on from where advanceTo or pause left the module: through the device when init
+    // opened one, else following kello as without a device. Set kello.time first to the time
+    // the module stands at (the time advanceTo last moved it to; after a pause, the clock's
+    // reading when paused, which the module leads by at most one device buffer): the clock and
+    // the music then run together as after play(), and until the device sounds the first new
+    // buffer the queries report the position held at resume. Does nothing with no module
+    // loaded or while already playing live.
+    void resume();
+
     // Makes getOrder/getRow report (order, row) until the next init, openOffline, play,
-    // advanceTo or release; for tests that drive sync tracks without music.
+    // advanceTo, rewind, resume or release; for tests that drive sync tracks without music.
     void pinPosition(unsigned int order, unsigned int row);
 
     // Offline mode, for tools that run the show on a virtual clock without an audio device:
@@ -72,8 +109,12 @@ inline unsigned int sound_pack(unsigned int order, unsigned int row) {
 // The live path without a device, for tests. sound_feed does what the audio callback does
 // with a buffer of `frames` handed over at time at_us (microseconds on any steady clock):
 // renders the loaded module into it, recording the position of each slice. sound_heard_at
-// says which position is being heard at at_us: the buffer last handed over starts playing at
-// its hand-over, so the queue is that buffer less the time since. Before any hand-over, 0.
+// says which position is being heard at at_us. The device still holds one period (the buffer
+// SDL reported on opening, SOUND_DEVICE_FRAMES with no device) when a buffer is handed over,
+// and the user's latency (setLatency) follows; so the frame heard is the buffer's first frame
+// plus the frames played since its hand-over (at most its length less one: a device that stops
+// asking holds there), less the period, less the latency. Until that frame reaches the first
+// one played (0, or where resume started), the position play or resume started from.
 void sound_feed(short* out, int frames, long long at_us);
 unsigned int sound_heard_at(long long at_us);
 

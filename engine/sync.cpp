@@ -1,5 +1,5 @@
-// Event tracks: fire on the music's exact order and row, then decay by the show clock in whole
-// milliseconds, the same truncation the main loop applies to the frame.
+// Event tracks: fire on the music's order and row, or on the rows played since the frame
+// before, then decay by the show clock in whole milliseconds, the main loop's truncation.
 #include "engine/sync.h"
 #include "engine/position.h"
 #include "engine/sound.h"
@@ -24,7 +24,7 @@ const std::vector<const Sync*>& sync_tracks() {
 }
 
 Sync::Sync(int capacity, const char* scene)
-    : activated(0), capacity(capacity < 0 ? 0 : capacity), count(0), scene(scene) {
+    : activated(0), capacity(capacity < 0 ? 0 : capacity), count(0), scene(scene), lastReading(0) {
     registry().push_back(this);
     eventOrder = zeroed(this->capacity);
     eventRow = zeroed(this->capacity);
@@ -59,12 +59,7 @@ void Sync::add(int order, int row, int duration) {
     count++;
 }
 
-float Sync::getValue() {
-    int row = (int)sound.getRow();
-    int order = (int)sound.getOrder();
-    int now = (int)(kello.time * 1000.0f);
-
-    activated = 0;
+void Sync::fire(int order, int row, int now) {
     for (int i = 0; i < capacity; i++) {
         if (eventOrder[i] == order && eventRow[i] == row && eventFired[i] == 0) {
             activated = 1;
@@ -73,6 +68,23 @@ float Sync::getValue() {
             eventEnd[i] = now + eventDuration[i];
         }
     }
+}
+
+float Sync::getValue() {
+    int row = (int)sound.getRow();
+    int order = (int)sound.getOrder();
+    const SoundReading& reading = sound.reading();
+    int now = (int)(kello.time * 1000.0f);
+
+    // Read at the reading before, the track has seen every row up to it: the rows played since
+    // come before the current one. Otherwise (a first read, a frame or more not read, a second
+    // read in the frame) only the current one counts.
+    int first = lastReading != 0 && reading.serial == lastReading + 1 ? 0 : reading.count - 1;
+    lastReading = reading.serial;
+    activated = 0;
+    for (int k = first; k < reading.count - 1; k++)
+        fire((int)(reading.positions[k] >> 16), (int)(reading.positions[k] & 0xffff), now);
+    fire(order, row, now);
 
     float sum = 0.0f;
     for (int i = 0; i < capacity; i++)

@@ -6,15 +6,19 @@
 
 #include <vector>
 
-// Each event fires the first time getValue() finds the music exactly at its (order, row); from
-// then on it contributes a pulse that is 1 at the firing millisecond and falls linearly to 0
-// over its duration. getValue() reads the position from the global player `sound` (row first,
-// then order) and the time from the global clock `kello` (seconds, truncated to whole ms).
-// Tests drive both: set `kello.time`, and pin the position with `sound.pinPosition(order, row)`.
+// Each event fires at the first getValue() that finds the music at its (order, row), or finds
+// that the music played that row since the track's getValue() in the frame before (so a slow
+// frame loses no cue: every row played in between fires, in playing order). A fired event
+// contributes a pulse that is 1 at the firing millisecond and falls linearly to 0 over its
+// duration. getValue() reads the position from the global player `sound` (row first, then
+// order, then the rows played since its reading before) and the time from the global clock
+// `kello` (seconds, truncated to whole ms). Tests drive both: set `kello.time`, and pin the
+// position with `sound.pinPosition(order, row)` or play a module offline.
 //
 // All slots take part, not only the filled ones: an unfilled slot is the event (0, 0, 0) and
-// fires at order 0, row 0 like any other. Each event fires at most once per run; a row that
-// passes between two reads is missed for good. Used from the main thread only.
+// fires at order 0, row 0 like any other. Each event fires at most once per run. A row that
+// passes while the track is not read (before its first read, or while its scene is not drawn
+// for a frame or more) is missed for good. Used from the main thread only.
 class Sync {
   public:
     int activated; // 1 when the latest getValue() fired at least one event
@@ -40,11 +44,16 @@ class Sync {
     // Stores the event in slot `count` while there is room; an add past capacity is dropped.
     // duration in ms.
     void add(int order, int row, int duration);
-    // Fires the events at the current position, then returns the sum of live pulses capped
-    // at 1, in [0, 1].
+    // Fires the events at the current position and at those played since the track's previous
+    // read, each starting its pulse now; then returns the sum of live pulses capped at 1, in
+    // [0, 1].
     float getValue();
     // activated as the latest getValue() left it.
     int getActivated();
+
+  private:
+    unsigned long long lastReading; // the player's reading at the latest getValue(), 0 for none
+    void fire(int order, int row, int now);
 };
 
 // Every track alive, in construction order: a track joins the list when constructed and leaves

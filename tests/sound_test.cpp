@@ -1,7 +1,7 @@
 // The music player: the position it reports against the tempo and the jumps of modules written
-// here, offline and without a device; the heard-row model of the live queue; one line for a bad
-// file; a song shorter than the show. The samples it renders are checked end to end by
-// render_cli.sh and determinism.sh.
+// here, offline and without a device; the rows a reading lists; rewinding and resuming; the
+// heard-row model of the live queue; one line for a bad file; a song shorter than the show. The
+// samples it renders are checked end to end by render_cli.sh and determinism.sh.
 #include "engine/sound.h"
 #include "engine/sync.h"
 #include "engine/gl.h"
@@ -33,6 +33,7 @@ class Music : public ::testing::Test {
     void SetUp() override { kello = Timer(); }
     void TearDown() override {
         sound.release();
+        sound.setLatency(0);
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         unsetenv("SDL_AUDIODRIVER");
         kello = Timer();
@@ -60,9 +61,11 @@ struct Playing {
     std::vector<std::array<int, 4>> effects; // pattern, row, channel, effect << 8 | param
     double rowSeconds;
     std::vector<OrderRow> rows;
+    int speed = 6; // ticks per row
 
     XmSong song() const {
         XmSong s;
+        s.speed = speed;
         for (int n : patternRows)
             s.addPattern(n);
         for (const auto& e : effects)
@@ -153,6 +156,67 @@ TEST_F(Music, CheckFindsEveryCut) {
         ASSERT_NE(sound_check_xm(good.data(), n), "") << n << " bytes";
 }
 
+// A reading lists the rows played since the one before, in playing order: through a position
+// jump and a pattern loop; and in one that covers 320 rows of 0.02 s, the latest 256.
+TEST_F(Music, AReadingListsTheRowsPlayedSinceTheOneBefore) {
+    const Playing many = {
+        {64}, {0, 0, 0, 0, 0}, {}, 0.02, span({{1, 0, 63}, {2, 0, 63}, {3, 0, 63}, {4, 0, 63}}), 1};
+    struct Case {
+        const Playing* playing; // its rows: those listed
+        double rows;            // read this many rows of time in
+    } cases[] = {{&playings[3], 5.5}, {&playings[4], 7.5}, {&many, 319.5}};
+    for (const Case& c : cases) {
+        ASSERT_TRUE(folder.write(c.playing->song()));
+        ASSERT_EQ(sound.openOffline(), 1);
+        unsigned long long before = sound.reading().serial;
+        sound.advanceTo(c.rows * c.playing->rowSeconds, nullptr);
+        const SoundReading& r = sound.reading();
+        EXPECT_EQ(r.serial, before + 1);
+        std::vector<OrderRow> played;
+        for (int k = 0; k < r.count; k++)
+            played.push_back({r.positions[k] >> 16, r.positions[k] & 0xffff});
+        EXPECT_EQ(played, c.playing->rows) << "case " << &c - cases;
+        sound.release();
+    }
+}
+
+// Rewound, the module plays again as if just loaded; resumed without a device, it follows the
+// clock from where it stands.
+TEST_F(Music, RewindAndResumePlayOnFromTheStart) {
+    ASSERT_TRUE(folder.write(plain.song()));
+    const double times[] = {0.3, 0.9, 1.3};
+    std::vector<short> fresh, again;
+    std::vector<OrderRow> freshRows, againRows;
+    ASSERT_EQ(sound.openOffline(), 1);
+    for (double t : times) {
+        freshRows.push_back(offlineAt(t));
+        sound.advanceTo(t + 0.05, &fresh);
+    }
+    sound.release();
+
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(sound.init(), 1);
+    testing::internal::GetCapturedStderr();
+    sound.play();
+    kello.time = 2.0f;
+    EXPECT_EQ(heard(), plain.rows[16]);
+    sound.rewind();
+    for (double t : times) {
+        againRows.push_back(offlineAt(t));
+        sound.advanceTo(t + 0.05, &again);
+    }
+    EXPECT_EQ(againRows, freshRows);
+    EXPECT_TRUE(again == fresh);
+
+    kello.time = 1.35f;
+    sound.resume();
+    for (size_t k = 11; k < plain.rows.size(); k++) {
+        kello.time = (float)((k + 0.5) * plain.rowSeconds);
+        EXPECT_EQ(heard(), plain.rows[k]) << "row " << k;
+    }
+}
+
 // Without a device the module follows the show clock: the same positions as offline.
 TEST_F(Music, NoDeviceFollowsTheClock) {
     ASSERT_TRUE(folder.write(plain.song()));
@@ -174,27 +238,35 @@ TEST_F(Music, NoDeviceFollowsTheClock) {
     }
 }
 
-// The live queue: buffers of 512 frames handed over every 11610 us, each starting to play as it
-// is handed over; rows of 5292 frames. A query 5 ms into buffer k hears frame 512k + 220
-// (positions are kept per 64-frame slice: rows within 100 frames of a change are skipped).
+// The live queue: buffers of 512 frames handed over every 11610 us, each joining the device's
+// queue behind one period of 512 frames, then heard after the user's latency; rows of 5292
+// frames. A query 5 ms into buffer k hears frame 512k + 220 - 512 - latency, and nothing before
+// frame 0 (positions are kept per 64-frame slice: rows within 100 frames of a change are
+// skipped).
 TEST_F(Music, HeardRowIsTheBufferLeavingTheDevice) {
     ASSERT_TRUE(folder.write(plain.song()));
-    ASSERT_EQ(sound.openOffline(), 1);
     const long long start = 5000000, period = 11610; // us
-    EXPECT_EQ(sound_heard_at(start), 0u);
     short buffer[2 * 512];
-    for (int k = 0; k < 200; k++) {
-        sound_feed(buffer, 512, start + k * period);
-        long long frame = 512LL * k + 220, row = frame / 5292, into = frame % 5292;
-        if (row < 22 && into > 100 && into < 5292 - 100) {
-            OrderRow r = plain.rows[row];
-            EXPECT_EQ(sound_heard_at(start + k * period + 5000), sound_pack(r.first, r.second))
-                << "buffer " << k;
+    for (int latencyMs : {0, 30}) {
+        ASSERT_EQ(sound.openOffline(), 1);
+        sound.setLatency(latencyMs);
+        const long long behind = 512 + latencyMs * 44100 / 1000;
+        EXPECT_EQ(sound_heard_at(start), 0u);
+        for (int k = 0; k < 200; k++) {
+            sound_feed(buffer, 512, start + k * period);
+            long long frame = 512LL * k + 220 - behind, row = frame / 5292, into = frame % 5292;
+            OrderRow r = frame < 0 ? OrderRow(0, 0) : plain.rows[row];
+            if (frame < 0 || (row < 22 && into > 100 && into < 5292 - 100)) {
+                EXPECT_EQ(sound_heard_at(start + k * period + 5000), sound_pack(r.first, r.second))
+                    << "buffer " << k << ", " << latencyMs << " ms";
+            }
         }
+        // A device that stops asking: the last buffer's end, however long the wait.
+        OrderRow last = plain.rows[(512 * 200 - 1 - behind) / 5292];
+        EXPECT_EQ(sound_heard_at(start + 199 * period + 3000000),
+                  sound_pack(last.first, last.second));
+        sound.release();
     }
-    // A device that stops asking: the last buffer's end, however long the wait.
-    OrderRow last = plain.rows[(512 * 200 - 1) / 5292];
-    EXPECT_EQ(sound_heard_at(start + 199 * period + 3000000), sound_pack(last.first, last.second));
 }
 
 // A soundtrack far shorter than the show (plain ends at 2.64 s): the whole show still plays on

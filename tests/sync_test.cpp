@@ -1,8 +1,10 @@
 // Sync tracks: firing on the exact order and row, once; pulses decaying by the clock in whole
-// milliseconds; saturation; the slots that were never filled and the adds past capacity.
+// milliseconds; saturation; the slots that were never filled and the adds past capacity; the
+// rows a slow frame passes over, played offline.
 #include "engine/sound.h"
 #include "engine/sync.h"
 #include "engine/timer.h"
+#include "tests/xmwrite.h"
 
 #include <array>
 #include <gtest/gtest.h>
@@ -69,4 +71,91 @@ TEST(SyncTrack, FiresDecaysAndSaturates) {
     }
     sound.release(); // drops the pinned position
     kello = Timer();
+}
+
+// Tracks read at a slow frame rate while a module of short rows plays offline.
+class SlowFrames : public ::testing::Test {
+  protected:
+    MusicFolder folder;
+    void TearDown() override {
+        sound.release();
+        kello = Timer();
+    }
+    // Reads the track at every frame k in [0, frames) that `read` admits; returns, per read
+    // frame, whether the track fired, and checks that every pulse fired there is 1.
+    static std::vector<int> play(Sync& s, double fps, long frames, bool (*read)(long)) {
+        std::vector<int> fired(frames, 0);
+        for (long k = 0; k < frames; k++) {
+            kello.time = (float)((double)k / fps);
+            sound.advanceTo(kello.time, nullptr);
+            if (!read(k))
+                continue;
+            float value = s.getValue();
+            fired[k] = s.getActivated();
+            EXPECT_TRUE(!fired[k] || value == 1.0f) << "frame " << k;
+        }
+        return fired;
+    }
+};
+
+// Rows of 0.04 s: 1764 frames, speed 2 at 125 BPM.
+static XmSong fast_song(std::vector<int> patternRows, std::vector<int> orders) {
+    XmSong song;
+    song.speed = 2;
+    for (int n : patternRows)
+        song.addPattern(n);
+    song.orders = orders;
+    return song;
+}
+
+// At 15 fps a frame (2940 frames of sound) passes over a row now and then; row r begins at frame
+// 1764 r, so it is first played by the read at the first k with 2940 k > 1764 r, and fires
+// there, its pulse starting at that read's millisecond. Rows played while the track is not read,
+// or before a read that follows a gap, are missed; that read fires its current row only.
+TEST_F(SlowFrames, EveryRowPlayedBetweenReadsFires) {
+    ASSERT_TRUE(folder.write(fast_song({16, 16}, {0, 1})));
+    struct Case {
+        bool (*read)(long frame);
+        int firstMissed, lastMissed; // rows
+    };
+    const Case cases[] = {{[](long) { return true; }, -1, -1},
+                          // Not read at frames 4 to 9: rows 5 to 15 begin then or just
+                          // before frame 10, which finds row 16.
+                          {[](long k) { return k < 4 || k >= 10; }, 5, 15}};
+    for (const Case& c : cases) {
+        ASSERT_EQ(sound.openOffline(), 1);
+        Sync s(31);
+        for (int r = 1; r < 32; r++)
+            s.add(r / 16, r % 16, 100);
+        std::vector<int> fired = play(s, 15, 21, c.read), want(21, 0);
+        for (int r = 1; r < 32; r++) {
+            long k = 1764 * r / 2940 + 1;
+            bool missed = r >= c.firstMissed && r <= c.lastMissed;
+            EXPECT_EQ(s.eventFired[r - 1], !missed) << "row " << r;
+            if (!missed) {
+                EXPECT_EQ(s.eventStart[r - 1], (int)((float)(k / 15.0) * 1000.0f)) << "row " << r;
+                want[k] = 1;
+            }
+        }
+        EXPECT_EQ(fired, want) << "missed " << c.firstMissed << ".." << c.lastMissed;
+        sound.release();
+    }
+}
+
+// A position jump from order 0, row 1 to order 2, read at 5 fps (five rows a frame): the rows
+// played fire in their frame, those jumped over never.
+TEST_F(SlowFrames, AJumpIsFollowed) {
+    XmSong song = fast_song({4, 4, 4}, {0, 1, 2});
+    song.effect(0, 1, 0x0B, 0x02);
+    ASSERT_TRUE(folder.write(song));
+    ASSERT_EQ(sound.openOffline(), 1);
+    Sync s(4);
+    const int events[4][2] = {{0, 1}, {1, 0}, {2, 0}, {2, 3}};
+    for (const auto& e : events)
+        s.add(e[0], e[1], 1000);
+    // Row 5 of the play, (2, 3), begins at 0.2 s, just after the second read's sound.
+    EXPECT_EQ(play(s, 5, 3, [](long) { return true; }), std::vector<int>({0, 1, 1}));
+    EXPECT_EQ(std::vector<int>(s.eventStart, s.eventStart + 4),
+              std::vector<int>({200, 0, 200, 400}));
+    EXPECT_EQ(std::vector<int>(s.eventFired, s.eventFired + 4), std::vector<int>({1, 0, 1, 1}));
 }
