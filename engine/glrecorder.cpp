@@ -73,6 +73,54 @@ void gl_recorder_reset() {
     rec.errors = 0;
 }
 
+void gl_recorder_clear_log() {
+    rec.calls.clear();
+    rec.batches.clear();
+}
+
+namespace {
+struct Fnv {
+    uint64_t h = 1469598103934665603ull;
+    void u32(uint32_t v) {
+        for (int i = 0; i < 4; i++)
+            h = (h ^ ((v >> (8 * i)) & 0xff)) * 1099511628211ull;
+    }
+    void floats(const float* f, size_t n) {
+        for (size_t i = 0; i < n; i++) {
+            uint32_t bits;
+            memcpy(&bits, &f[i], sizeof bits);
+            u32(bits);
+        }
+    }
+};
+} // namespace
+
+uint64_t gl_recorder_digest() {
+    Fnv d;
+    for (const GlBatch& b : rec.batches) {
+        // Texture coordinates and the binding draw nothing while texturing is off; a replayed
+        // show, which skips the frames that set them last, may hold others there.
+        d.u32(b.prim);
+        d.u32((uint32_t)b.count());
+        d.floats(b.v.data(), b.v.size());
+        d.floats(b.c.data(), b.c.size());
+        if (b.state.texture)
+            d.floats(b.t.data(), b.t.size());
+        const GlDrawState& s = b.state;
+        for (bool f :
+             {s.blend, s.depth_test, s.depth_mask, s.texture, s.line_smooth, s.point_smooth})
+            d.u32(f);
+        for (uint32_t v : {s.blend_src, s.blend_dst, s.depth_func})
+            d.u32(v);
+        d.u32(s.texture ? s.bound_texture : 0);
+        d.floats(&s.line_width, 1);
+        d.floats(&s.point_size, 1);
+        d.floats(b.mv.m, 16);
+        d.floats(b.proj.m, 16);
+    }
+    return d.h;
+}
+
 GlRecorder* gl_recorder() {
     if (rec.modelview.empty())
         gl_recorder_reset();

@@ -15,6 +15,7 @@
 #define ORDUNE_ENGINE_GLRECORDER_H
 
 #include "engine/gl.h"
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -84,6 +85,13 @@ void gl_recorder_reset();
 int gl_recorder_count(const char* name);
 // The current matrix of a mode (GL_MODELVIEW, GL_PROJECTION, GL_TEXTURE).
 const GlMat4& gl_recorder_matrix(GLenum mode);
+// 64-bit FNV-1a over every batch logged since the logs were last cleared: primitive, vertices,
+// colours, draw state and both matrices, with the texture coordinates and binding only where
+// texturing is on; floats by their bits (so -0 and 0 differ), field by field (padding never
+// enters). Equal digests: the same drawing.
+uint64_t gl_recorder_digest();
+// Empties the logs and keeps the modelled state: a frame then starts from what the last one left.
+void gl_recorder_clear_log();
 // Applies a column-major matrix to (x, y, z, 1); writes four floats.
 void gl_mat4_apply(const GlMat4& m, float x, float y, float z, float out[4]);
 

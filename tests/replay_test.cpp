@@ -7,7 +7,6 @@
 #include "show/offline.h"
 #include "show/replay.h"
 #include "show/show.h"
-#include "tests/digest.h"
 
 #include <algorithm>
 #include <cstring>
@@ -53,7 +52,7 @@ uint64_t record(long k) {
     gl_use_recorder();
     gl_recorder_reset();
     offline_draw(k, fps, nullptr);
-    uint64_t d = digest_batches(gl_recorder()->batches);
+    uint64_t d = gl_recorder_digest();
     gl_use_null();
     return d;
 }
