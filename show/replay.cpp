@@ -22,14 +22,24 @@ long replay_first(long k, double fps) {
     return first;
 }
 
+// Frames [from, k): the last through the back end in force, the others through the null one. The
+// GL state is part of what a frame leaves the next (kasvu's bars keep the depth test the frame
+// before set), so frame k then finds the state a show that played there leaves it.
+static void play_unseen(long from, long k, double fps) {
+    if (from >= k)
+        return;
+    offline_skip(from, k - 1, fps);
+    offline_draw(k - 1, fps, nullptr);
+}
+
 void replay_to(long k, double fps) {
     long first = replay_first(k, fps);
     show_restart();
     offline_audio_to(first, fps, nullptr);
-    offline_skip(first, k, fps);
+    play_unseen(first, k, fps);
 }
 
 void replay_plain(long k, double fps) {
     show_restart();
-    offline_skip(0, k, fps);
+    play_unseen(0, k, fps);
 }

@@ -19,9 +19,11 @@ long replay_first(long k, double fps);
 
 // Brings the show to where one that played frames [0, k) at fps stands, for every scene drawn
 // at frame k or later, ready for offline_draw(k): show_restart, then the music rendered up to
-// replay_first(k)'s time, then frames [replay_first(k), k) drawn through the null back end. The
-// GL back end in force is kept. A player open offline must not be past replay_first(k)'s time
-// (rewind it first); one that is not open offline keeps its position.
+// replay_first(k)'s time, then frames [replay_first(k), k) drawn unseen: through the null back
+// end, but for frame k - 1, drawn through the back end in force so that the GL state frame k
+// finds is the one a played show leaves (the picture it draws is overwritten by frame k's). A
+// player open offline must not be past replay_first(k)'s time (rewind it first); one that is not
+// open offline keeps its position.
 void replay_to(long k, double fps);
 
 // The same by the long way, every frame [0, k) after show_restart; for checking replay_to. A
