@@ -30,7 +30,7 @@ bool window_open = false;
 void open_window() {
     OPENGL_XRES = 1024;
     OPENGL_YRES = 768;
-    window_open = win.create(false) == 1;
+    window_open = win.create() == 1;
     gl_use_platform();
 }
 

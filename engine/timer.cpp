@@ -17,6 +17,12 @@ void Timer::start() {
     update();
 }
 
+void Timer::startAt(float seconds) {
+    start();
+    offset = seconds;
+    time = seconds;
+}
+
 void Timer::update() {
     float now = now_seconds();
     if (startReading == 0.0f)

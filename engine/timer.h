@@ -14,6 +14,9 @@ class Timer {
     Timer() : offset(0), startReading(0), time(0) {}
     // Zeroes the clock, takes the current reading as zero, then updates.
     void start();
+    // Starts the clock at `seconds` instead of 0: time reads exactly that now and runs on from
+    // it. For a show that begins later or resumes after a pause.
+    void startAt(float seconds);
     // Once a frame, before anything reads time. A negative time restarts the clock.
     void update();
     // Shifts the clock; the show does not use it.

@@ -1,4 +1,4 @@
-// Opening the SDL 1.2 display. The size is fixed here, independent of the resolution globals.
+// Opening the SDL 1.2 display. Its size is the caller's, independent of the resolution globals.
 #include "engine/window.h"
 
 #include <SDL.h>
@@ -12,7 +12,7 @@ int OPENGL_YRES = 768;
 
 static const char* caption = "Mervane::Ordune";
 
-int Window::create(bool) {
+int Window::create(bool fullscreen, int w, int h) {
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         fprintf(stderr, "ordune: cannot open the display: %s\n", SDL_GetError());
         return 0;
@@ -30,16 +30,26 @@ int Window::create(bool) {
         return 0;
     }
     SDL_ShowCursor(SDL_DISABLE);
+    if (w == 0 || h == 0) {
+        // Before the first mode is set, the current mode is the desktop's.
+        const SDL_VideoInfo* desktop = SDL_GetVideoInfo();
+        w = desktop->current_w;
+        h = desktop->current_h;
+    }
     // Depth 0 takes the desktop's; SDL 1.2 on SDL2 scales the full-screen surface to the desktop
     // instead of switching the monitor's mode.
-    SDL_Surface* screen = SDL_SetVideoMode(1024, 768, 0, SDL_FULLSCREEN | SDL_OPENGL);
+    SDL_Surface* screen = nullptr;
+    if (fullscreen)
+        screen = SDL_SetVideoMode(w, h, 0, SDL_FULLSCREEN | SDL_OPENGL);
     if (!screen)
-        screen = SDL_SetVideoMode(1024, 768, 0, SDL_OPENGL);
+        screen = SDL_SetVideoMode(w, h, 0, SDL_OPENGL);
     if (!screen) {
-        fprintf(stderr, "ordune: cannot open a 1024x768 OpenGL display: %s\n", SDL_GetError());
+        fprintf(stderr, "ordune: cannot open a %dx%d OpenGL display: %s\n", w, h, SDL_GetError());
         SDL_Quit();
         return 0;
     }
+    width = screen->w;
+    height = screen->h;
     SDL_WM_SetCaption(caption, NULL);
     // Requested after the mode is set, so the buffering in force is SDL's default: double.
     SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);

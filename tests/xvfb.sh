@@ -1,9 +1,10 @@
-# Sourced by the shell tests that run the real executable: a private Xvfb server of 1024x768x24
-# (DISPLAY exported, the server stopped when the test's shell exits) and the waits they share.
+# Sourced by the shell tests that run the real executable: a private Xvfb server, 1024x768x24
+# unless $1 gives another WxH (DISPLAY exported, the server stopped when the test's shell
+# exits), and the waits they share.
 xvfb_start() {
     fifo=$(mktemp -u)
     mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" 2>/dev/null &
+    Xvfb -displayfd 3 -screen 0 "${1:-1024x768}x24" -nolisten tcp 3>"$fifo" 2>/dev/null &
     XVFB_PID=$!
     read -r n <"$fifo"
     rm -f "$fifo"
@@ -25,15 +26,20 @@ fail() {
     exit 1
 }
 
-# Waits up to $2 seconds for the show, process $1, to draw: the screen's top-left pixel turns
-# from the black of a new window to the show's clear grey (190, 196, 204) once a frame has been
-# swapped, so the show is in its frame loop. False if the process ends first or time runs out.
+# The screen's pixel at ($1, $2) from the top left, as " R G B".
+pixel_at() {
+    ffmpeg -v error -f x11grab -video_size 1x1 -i "$DISPLAY+$1,$2" -frames:v 1 \
+        -f rawvideo -pix_fmt rgb24 - 2>/dev/null | od -An -tu1 | tr -s ' '
+}
+
+# Waits up to $2 seconds for the show, process $1, to draw: the screen's pixel at ($3, $4),
+# the top left unless given, turns from the black of a new window to the show's clear grey
+# (190, 196, 204) once a frame has been swapped, so the show is in its frame loop. False if the
+# process ends first or time runs out.
 wait_drawing() {
-    local end=$((SECONDS + $2)) pixel
+    local end=$((SECONDS + $2))
     while kill -0 "$1" 2>/dev/null && [ $SECONDS -le $end ]; do
-        pixel=$(ffmpeg -v error -f x11grab -video_size 1x1 -i "$DISPLAY+0,0" -frames:v 1 \
-            -f rawvideo -pix_fmt rgb24 - 2>/dev/null | od -An -tu1 | tr -s ' ')
-        [ "$pixel" = " 190 196 204" ] && return 0
+        [ "$(pixel_at "${3:-0}" "${4:-0}")" = " 190 196 204" ] && return 0
         sleep 0.1
     done
     return 1
