@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <malloc.h>
 
 static volatile sig_atomic_t stop_requested = 0;
 
@@ -115,6 +116,10 @@ struct Live {
     void seek(long k) {
         sound.rewind();
         replay_to(k, SEEK_FPS);
+        // The GL driver's per-frame working memory (llvmpipe bins pyorre's 3,200 draws a frame in
+        // some 36 MB of blocks) stays with the allocator after the frame; handing it back here
+        // lets a new lap start from the memory the first lap started from (about 100 MB less).
+        malloc_trim(0);
         frame = k;
         kello.startAt(offline_time(k, SEEK_FPS));
         if (!paused && !recording)
