@@ -45,9 +45,4 @@ bool parse_show_options(int argc, char** argv, ShowOptions* o, std::string* erro
 // The --help text, lines ending in newlines.
 extern const char* const SHOW_USAGE;
 
-// A whole string as a finite number, or false.
-bool parse_number(const char* s, double* out);
-// "WxH" with both sides in [min, max], or false.
-bool parse_size(const char* s, int min, int max, int* w, int* h);
-
 #endif

@@ -13,6 +13,7 @@
 // and leaves scenes, sync tracks and generators exactly as drawing them would.
 #include "engine/gl.h"
 #include "engine/glowfilter.h"
+#include "show/arguments.h"
 #include "show/offline.h"
 #include "show/show.h"
 #include "tools/cues.h"
@@ -60,33 +61,6 @@ __attribute__((format(printf, 1, 2))) static int fail_usage(const char* fmt, ...
 static int fail(const std::string& why) {
     fprintf(stderr, "ordune-render: %s\n", why.c_str());
     return EXIT_RUNTIME;
-}
-
-static bool parse_number(const char* s, double* out) {
-    char* end;
-    errno = 0;
-    double v = strtod(s, &end);
-    if (end == s || *end != '\0' || errno == ERANGE || !std::isfinite(v))
-        return false;
-    *out = v;
-    return true;
-}
-
-// "WxH" with both sides in [MIN_SIDE, MAX_SIDE].
-static bool parse_size(const char* s, int* w, int* h) {
-    char* end;
-    long a = strtol(s, &end, 10);
-    if (end == s || (*end != 'x' && *end != 'X'))
-        return false;
-    const char* second = end + 1;
-    long b = strtol(second, &end, 10);
-    if (end == second || *end != '\0')
-        return false;
-    if (a < MIN_SIDE || a > MAX_SIDE || b < MIN_SIDE || b > MAX_SIDE)
-        return false;
-    *w = (int)a;
-    *h = (int)b;
-    return true;
 }
 
 struct Options {
@@ -140,7 +114,8 @@ static int parse(int argc, char** argv, Options* o) {
             o->scene = v;
         } else if (strcmp(a, "--size") == 0 || strcmp(a, "--thumb") == 0) {
             bool size = strcmp(a, "--size") == 0;
-            if (!parse_size(v, size ? &o->w : &o->thumb_w, size ? &o->h : &o->thumb_h))
+            if (!parse_size(v, MIN_SIDE, MAX_SIDE, size ? &o->w : &o->thumb_w,
+                            size ? &o->h : &o->thumb_h))
                 return fail_usage("%s wants WxH with sides from %d to %d, not %s", a, MIN_SIDE,
                                   MAX_SIDE, v);
         } else {

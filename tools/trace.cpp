@@ -10,10 +10,10 @@
 #include "engine/gl.h"
 #include "engine/glowfilter.h"
 #include "engine/glrecorder.h"
+#include "show/arguments.h"
 #include "show/offline.h"
 #include "show/show.h"
 
-#include <cerrno>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
@@ -31,17 +31,6 @@ __attribute__((format(printf, 1, 2))) static int fail_usage(const char* fmt, ...
     fprintf(stderr, "\n%s", usage);
     va_end(ap);
     return 2;
-}
-
-// A whole argument as a finite number, or false.
-static bool parse_number(const char* s, double* out) {
-    char* end;
-    errno = 0;
-    double v = strtod(s, &end);
-    if (end == s || *end != '\0' || errno == ERANGE || v != v)
-        return false;
-    *out = v;
-    return true;
 }
 
 static void print_floats(const float* f, int n) {
