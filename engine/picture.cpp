@@ -19,18 +19,9 @@
     X(PFNGLBINDRENDERBUFFERPROC, glBindRenderbuffer)                                               \
     X(PFNGLDELETERENDERBUFFERSPROC, glDeleteRenderbuffers)                                         \
     X(PFNGLRENDERBUFFERSTORAGEPROC, glRenderbufferStorage)
-#define DECLARE(type, name) static type p_##name;
-FRAMEBUFFER_CALLS(DECLARE)
-#undef DECLARE
-#define glGenFramebuffers p_glGenFramebuffers
-#define glBindFramebuffer p_glBindFramebuffer
-#define glDeleteFramebuffers p_glDeleteFramebuffers
-#define glFramebufferRenderbuffer p_glFramebufferRenderbuffer
-#define glBlitFramebuffer p_glBlitFramebuffer
-#define glGenRenderbuffers p_glGenRenderbuffers
-#define glBindRenderbuffer p_glBindRenderbuffer
-#define glDeleteRenderbuffers p_glDeleteRenderbuffers
-#define glRenderbufferStorage p_glRenderbufferStorage
+#define MEMBER(type, name) type name;
+static struct { FRAMEBUFFER_CALLS(MEMBER) } fbo;
+#undef MEMBER
 
 PictureBox picture_box(int w, int h) {
     PictureBox b = {0, 0, w, h};
@@ -54,43 +45,43 @@ void picture_open(int windowW, int windowH, bool offscreen) {
     OPENGL_YRES = box.h;
     if (!offscreen && box.w == windowW && box.h == windowH)
         return;
-#define LOAD(type, name) p_##name = (type)SDL_GL_GetProcAddress(#name);
+#define LOAD(type, name) fbo.name = (type)SDL_GL_GetProcAddress(#name);
     FRAMEBUFFER_CALLS(LOAD)
 #undef LOAD
     // The window's own precision, so that the picture is the one the window would hold.
     GLint alpha = 0, depthBits = 0;
     glGetIntegerv(GL_ALPHA_BITS, &alpha);
     glGetIntegerv(GL_DEPTH_BITS, &depthBits);
-    glGenRenderbuffers(1, &colour);
-    glBindRenderbuffer(GL_RENDERBUFFER, colour);
-    glRenderbufferStorage(GL_RENDERBUFFER, alpha > 0 ? GL_RGBA8 : GL_RGB8, box.w, box.h);
-    glGenRenderbuffers(1, &depth);
-    glBindRenderbuffer(GL_RENDERBUFFER, depth);
-    glRenderbufferStorage(GL_RENDERBUFFER,
-                          depthBits > 16 ? GL_DEPTH_COMPONENT24 : GL_DEPTH_COMPONENT16, box.w,
-                          box.h);
-    glGenFramebuffers(1, &framebuffer);
-    glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
-    glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    fbo.glGenRenderbuffers(1, &colour);
+    fbo.glBindRenderbuffer(GL_RENDERBUFFER, colour);
+    fbo.glRenderbufferStorage(GL_RENDERBUFFER, alpha > 0 ? GL_RGBA8 : GL_RGB8, box.w, box.h);
+    fbo.glGenRenderbuffers(1, &depth);
+    fbo.glBindRenderbuffer(GL_RENDERBUFFER, depth);
+    fbo.glRenderbufferStorage(GL_RENDERBUFFER,
+                              depthBits > 16 ? GL_DEPTH_COMPONENT24 : GL_DEPTH_COMPONENT16, box.w,
+                              box.h);
+    fbo.glGenFramebuffers(1, &framebuffer);
+    fbo.glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+    fbo.glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER, colour);
+    fbo.glFramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_ATTACHMENT, GL_RENDERBUFFER, depth);
+    fbo.glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
 void picture_bind() {
     if (framebuffer)
-        glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
+        fbo.glBindFramebuffer(GL_FRAMEBUFFER, framebuffer);
 }
 
 void picture_present() {
     if (!framebuffer)
         return;
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    fbo.glBindFramebuffer(GL_FRAMEBUFFER, 0);
     glClearColor(0, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
-    glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
-    glBlitFramebuffer(0, 0, box.w, box.h, box.x, box.y, box.x + box.w, box.y + box.h,
-                      GL_COLOR_BUFFER_BIT, GL_NEAREST);
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    fbo.glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+    fbo.glBlitFramebuffer(0, 0, box.w, box.h, box.x, box.y, box.x + box.w, box.y + box.h,
+                          GL_COLOR_BUFFER_BIT, GL_NEAREST);
+    fbo.glBindFramebuffer(GL_FRAMEBUFFER, 0);
 }
 
 bool picture_kept() {
@@ -100,9 +91,9 @@ bool picture_kept() {
 void picture_close() {
     if (!framebuffer)
         return;
-    glBindFramebuffer(GL_FRAMEBUFFER, 0);
-    glDeleteFramebuffers(1, &framebuffer);
-    glDeleteRenderbuffers(1, &colour);
-    glDeleteRenderbuffers(1, &depth);
+    fbo.glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    fbo.glDeleteFramebuffers(1, &framebuffer);
+    fbo.glDeleteRenderbuffers(1, &colour);
+    fbo.glDeleteRenderbuffers(1, &depth);
     framebuffer = colour = depth = 0;
 }

@@ -82,6 +82,17 @@ long seek_frame(Seek seek, double seconds) {
 // The overlay's distance from the window's top-left corner, pixels.
 static const int OVERLAY_MARGIN = 8;
 
+// The keys of --dev that seek.
+struct SeekKey {
+    SDLKey key;
+    Seek seek;
+};
+static const SeekKey seek_keys[] = {{SDLK_LEFT, SEEK_BACK},
+                                    {SDLK_RIGHT, SEEK_FORWARD},
+                                    {SDLK_PAGEUP, SEEK_PREVIOUS_SCENE},
+                                    {SDLK_PAGEDOWN, SEEK_NEXT_SCENE},
+                                    {SDLK_HOME, SEEK_RESTART}};
+
 // ---- The run -------------------------------------------------------------------------------
 
 static double wall_seconds() {
@@ -99,9 +110,11 @@ struct Live {
     bool paused = false;
     bool frame_due = true; // a paused show draws the frame a seek landed on
     bool overlay = false;
-    long frame = 0;           // the virtual clock's frame, when recording
-    double last_swap = -1;    // wall seconds of the last swap of a playing frame; -1: none yet
-    std::deque<double> swaps; // of the last second, for the overlay's rate
+    long frame = 0;               // the virtual clock's frame, when recording
+    double last_swap = -1;        // wall seconds of the last swap of a playing frame; -1: none yet
+    std::deque<double> swaps;     // of the last second, for the overlay's rate
+    ScenePos on[TIMELINE_SCENES]; // the scenes the last frame drew, with their pos
+    int on_count = 0;
     FrameStats stats;
 
     Live(const ShowOptions& o) : o(o), recording(!o.record.empty()) {}
@@ -142,31 +155,13 @@ struct Live {
     }
 
     void key(SDLKey k) {
-        switch (k) {
-        case SDLK_SPACE:
+        if (k == SDLK_SPACE)
             toggle_pause();
-            break;
-        case SDLK_LEFT:
-            seek(seek_frame(SEEK_BACK, kello.time));
-            break;
-        case SDLK_RIGHT:
-            seek(seek_frame(SEEK_FORWARD, kello.time));
-            break;
-        case SDLK_PAGEUP:
-            seek(seek_frame(SEEK_PREVIOUS_SCENE, kello.time));
-            break;
-        case SDLK_PAGEDOWN:
-            seek(seek_frame(SEEK_NEXT_SCENE, kello.time));
-            break;
-        case SDLK_HOME:
-            seek(seek_frame(SEEK_RESTART, kello.time));
-            break;
-        case SDLK_F1:
+        if (k == SDLK_F1)
             overlay = !overlay;
-            break;
-        default:
-            break;
-        }
+        for (const SeekKey& s : seek_keys)
+            if (k == s.key)
+                seek(seek_frame(s.seek, kello.time));
     }
 
     void poll_events() {
@@ -195,6 +190,7 @@ struct Live {
             sound.reading();
         }
         int ms = show_ms(kello.time);
+        on_count = show_scenes_at(ms, on);
         picture_bind();
         if (recording)
             gl_recorder_clear_log();
@@ -208,18 +204,16 @@ struct Live {
     void draw_overlay(double now) {
         while (!swaps.empty() && swaps.front() < now - 1.0)
             swaps.pop_front();
-        char time[64], music[64], drawn[160] = "", rate[64];
+        char time[64], music[64], names[160] = "", rate[64];
         snprintf(time, sizeof time, "time %.3f s%s", kello.time, paused ? "  paused" : "");
         snprintf(music, sizeof music, "order %u row %u", sound.getOrder(), sound.getRow());
-        ScenePos on[TIMELINE_SCENES];
-        int n = show_scenes_at(show_ms(kello.time), on);
-        for (int i = 0; i < n; i++) {
-            size_t used = strlen(drawn);
-            snprintf(drawn + used, sizeof drawn - used, "%s%s %.3f", i ? "  " : "",
+        for (int i = 0; i < on_count; i++) {
+            size_t used = strlen(names);
+            snprintf(names + used, sizeof names - used, "%s%s %.3f", i ? "  " : "",
                      on[i].scene->name, on[i].pos);
         }
         snprintf(rate, sizeof rate, "%zu fps", swaps.size());
-        const char* lines[] = {time, music, drawn, rate};
+        const char* lines[] = {time, music, names, rate};
         overlay_panel(win.width, win.height, OVERLAY_MARGIN, OVERLAY_MARGIN, lines, 4);
     }
 
@@ -248,10 +242,8 @@ struct Live {
             }
             if (!paused) {
                 swaps.push_back(now);
-                if (last_swap >= 0) {
-                    ScenePos on[TIMELINE_SCENES];
-                    stats.add(on, show_scenes_at(ms, on), now - last_swap);
-                }
+                if (last_swap >= 0)
+                    stats.add(on, on_count, now - last_swap);
                 last_swap = now;
             }
             frame++;
