@@ -393,14 +393,15 @@ static void unload() {
     restart_readings();
 }
 
-static bool load() {
+// Reads and opens the module; false with the cause ("music.xm: ...") when it cannot.
+static bool load(std::string* cause) {
     unload();
-    std::string cause;
-    if (read_file(MUSIC_FILE, &module_bytes, &cause))
-        decoder.module = open_bytes(module_bytes, &cause);
+    std::string why;
+    if (read_file(MUSIC_FILE, &module_bytes, &why))
+        decoder.module = open_bytes(module_bytes, &why);
     if (!decoder.module) {
         module_bytes.clear();
-        fprintf(stderr, "ordune: %s: %s; the show runs silent\n", MUSIC_FILE, cause.c_str());
+        *cause = std::string(MUSIC_FILE) + ": " + why;
         return false;
     }
     return true;
@@ -455,8 +456,11 @@ static const char* open_device() {
 
 int Sound::init() {
     position = 0;
-    if (!load())
+    std::string cause;
+    if (!load(&cause)) {
+        fprintf(stderr, "ordune: %s; the show runs silent\n", cause.c_str());
         return 1;
+    }
     quiet_alsa();
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) < 0) {
         without_device(SDL_GetError());
@@ -634,10 +638,14 @@ void Sound::pinPosition(unsigned int order, unsigned int row) {
     begin_frame();
 }
 
-int Sound::openOffline() {
+int Sound::openOffline(std::string* cause) {
     position = 0;
-    if (!load())
+    std::string why;
+    if (!load(&why)) {
+        if (cause)
+            *cause = why;
         return 0;
+    }
     mode = OFFLINE;
     return 1;
 }

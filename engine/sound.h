@@ -81,12 +81,13 @@ class Sound {
     void pinPosition(unsigned int order, unsigned int row);
 
     // Offline mode, for tools that run the show on a virtual clock without an audio device:
-    // openOffline loads the module (returns 0 with one line on stderr when it cannot); advanceTo
+    // openOffline loads the module (returns 0, printing nothing, when it cannot: *cause, when
+    // not null, is then one line such as "music.xm: No such file or directory"); advanceTo
     // renders the module up to `seconds` of show time, appending the SOUND_RATE interleaved
     // stereo samples to `pcm` when it is not null, and makes getOrder/getRow report the
     // position there. Times must not go backwards; an earlier time renders nothing. Past the
     // song's end the samples are silence and the position stays at the last row played.
-    int openOffline();
+    int openOffline(std::string* cause = nullptr);
     void advanceTo(double seconds, std::vector<short>* pcm);
 };
 

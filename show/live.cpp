@@ -280,8 +280,11 @@ int live_show(const ShowOptions& o) {
     if (live.recording)
         gl_use_recorder();
     sound.setLatency(o.audioLatency);
-    if (musicflag == 1)
-        live.recording ? sound.openOffline() : sound.init();
+    std::string cause;
+    if (musicflag == 1 && live.recording && !sound.openOffline(&cause))
+        fprintf(stderr, "ordune: %s; the show runs silent\n", cause.c_str());
+    else if (musicflag == 1 && !live.recording)
+        sound.init();
 
     show_init();
     live.run();

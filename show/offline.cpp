@@ -5,6 +5,7 @@
 #include "show/show.h"
 
 #include <cmath>
+#include <string>
 
 float offline_time(long k, double fps) {
     return (float)((double)k / fps);
@@ -23,10 +24,12 @@ long offline_frame_count(double fps) {
 }
 
 static bool music_open = false;
+static std::string music_fault;
 
-void offline_begin() {
+void offline_begin(bool music) {
     show_init();
-    music_open = musicflag == 1 && sound.openOffline();
+    music_fault.clear();
+    music_open = music && musicflag == 1 && sound.openOffline(&music_fault);
     kello = Timer();
 }
 
@@ -52,6 +55,10 @@ void offline_audio_to(long k, double fps, std::vector<short>* pcm) {
 
 bool offline_music() {
     return music_open;
+}
+
+const std::string& offline_music_fault() {
+    return music_fault;
 }
 
 void offline_end() {

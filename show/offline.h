@@ -9,6 +9,7 @@
 #ifndef ORDUNE_SHOW_OFFLINE_H
 #define ORDUNE_SHOW_OFFLINE_H
 
+#include <string>
 #include <vector>
 
 // Show time of frame k at fps, in float seconds as the clock holds it.
@@ -18,9 +19,9 @@ long offline_frame_at(double seconds, double fps);
 // The number of frames a live run at fps draws: up to and including the first past 199999 ms.
 long offline_frame_count(double fps);
 
-// Builds the show (show_init) on the current back end and opens the music offline when
-// music.xm is there. The clock reads 0.
-void offline_begin();
+// Builds the show (show_init) on the current back end and, when `music`, opens music.xm
+// offline. The clock reads 0. Prints nothing: offline_music_fault() tells why music failed.
+void offline_begin(bool music = true);
 // Sets the clock and the music position to frame k, then draws it with show_frame. Appends the
 // frame's audio to pcm when pcm is not null. Frames must be drawn in order, none skipped, from
 // show_init or show_restart on (replay_to starts later, where that draws the same).
@@ -34,6 +35,9 @@ void offline_skip(long from, long to, double fps);
 void offline_audio_to(long k, double fps, std::vector<short>* pcm);
 // Whether offline_begin found and opened music.xm.
 bool offline_music();
+// Why offline_begin could not open music.xm it was asked for, as one line ("music.xm: No such
+// file or directory"); empty when it opened it or was not asked to.
+const std::string& offline_music_fault();
 void offline_end();
 
 #endif
