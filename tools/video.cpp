@@ -1,6 +1,7 @@
 // The ffmpeg processes. SIGPIPE is ignored while the encoder runs, so an encoder that dies
 // turns the next write into an error we report instead of killing the renderer.
 #include "tools/video.h"
+#include "tools/interrupt.h"
 #include "tools/output.h"
 
 #include <cerrno>
@@ -14,6 +15,30 @@
 #include <vector>
 
 extern char** environ;
+
+// x264's CRF 18 keeps the thin glowing lines; VP9's scale is longer (0 to 63), and 24 there
+// looks alike at about the same size.
+static const VideoFormat formats[] = {
+    {".mp4", "mp4", "libx264", "aac", 18, 51},
+    {".mov", "mov", "libx264", "aac", 18, 51},
+    {".mkv", "matroska", "libx264", "aac", 18, 51},
+    {".webm", "webm", "libvpx-vp9", "libopus", 24, 63},
+};
+
+const VideoFormat* video_format(const std::string& path) {
+    size_t dot = path.rfind('.');
+    if (dot == std::string::npos || path.find('/', dot) != std::string::npos)
+        return nullptr;
+    std::string ext = path.substr(dot);
+    for (const VideoFormat& f : formats)
+        if (ext == f.extension)
+            return &f;
+    return nullptr;
+}
+
+const char* video_extensions() {
+    return ".mp4, .mov, .mkv or .webm";
+}
 
 static pid_t encoder = -1;
 static int encoder_pipe = -1;
@@ -63,8 +88,13 @@ static pid_t spawn_ffmpeg(const std::vector<std::string>& args, const std::strin
     for (const std::string& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+    posix_spawnattr_setpgroup(&attributes, 0);
     pid_t pid = -1;
-    int err = posix_spawnp(&pid, "ffmpeg", &actions, nullptr, argv.data(), environ);
+    int err = posix_spawnp(&pid, "ffmpeg", &actions, &attributes, argv.data(), environ);
+    posix_spawnattr_destroy(&attributes);
     posix_spawn_file_actions_destroy(&actions);
     if (stdin_fd)
         close(fds[0]);
@@ -83,13 +113,22 @@ static pid_t spawn_ffmpeg(const std::vector<std::string>& args, const std::strin
 }
 
 // Waits for pid; false with why naming ffmpeg's last message when it did not exit cleanly.
+// A caught signal stops it.
 static bool wait_ffmpeg(pid_t pid, const std::string& log_path, std::string* why) {
     int status = 0;
-    while (waitpid(pid, &status, 0) < 0)
+    while (waitpid(pid, &status, 0) < 0) {
+        if (errno == EINTR && interrupt_signal()) {
+            kill(pid, SIGTERM);
+            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+            }
+            *why = "interrupted";
+            return false;
+        }
         if (errno != EINTR) {
             *why = std::string("cannot wait for ffmpeg: ") + strerror(errno);
             return false;
         }
+    }
     if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
         return true;
     std::string cause = last_log_line(log_path);
@@ -97,22 +136,35 @@ static bool wait_ffmpeg(pid_t pid, const std::string& log_path, std::string* why
     return false;
 }
 
-static std::string number(double v) {
-    char buf[32];
-    snprintf(buf, sizeof buf, "%.17g", v);
-    return buf;
-}
+// BT.709 at video range, converted so and tagged so: what players assume for HD and what
+// they read from the tags at any size.
+static const std::vector<std::string> bt709 = {"-vf",
+                                               "scale=out_color_matrix=bt709:out_range=tv",
+                                               "-colorspace",
+                                               "bt709",
+                                               "-color_primaries",
+                                               "bt709",
+                                               "-color_trc",
+                                               "bt709",
+                                               "-color_range",
+                                               "tv"};
 
-bool video_begin(const std::string& video_path, const std::string& log_path, int w, int h,
-                 double fps, std::string* why) {
+bool video_begin(const VideoFormat& format, int crf, const std::string& video_path,
+                 const std::string& log_path, int w, int h, long num, long den, std::string* why) {
     signal(SIGPIPE, SIG_IGN);
     std::string size = std::to_string(w) + "x" + std::to_string(h);
-    // A constant quality that keeps thin glowing lines; yuv420p for players that know no other.
+    std::string rate = std::to_string(num) + "/" + std::to_string(den);
     std::vector<std::string> args = {
-        "ffmpeg",   "-nostdin", "-hide_banner", "-loglevel", "error",   "-y",         "-f",
-        "rawvideo", "-pix_fmt", "rgb24",        "-s",        size,      "-framerate", number(fps),
-        "-i",       "pipe:0",   "-c:v",         "libx264",   "-preset", "medium",     "-crf",
-        "18",       "-pix_fmt", "yuv420p",      "-f",        "mp4",     video_path};
+        "ffmpeg",   "-nostdin", "-hide_banner", "-loglevel", "error",      "-y", "-f", "rawvideo",
+        "-pix_fmt", "rgb24",    "-s",           size,        "-framerate", rate, "-i", "pipe:0"};
+    args.insert(args.end(), bt709.begin(), bt709.end());
+    args.insert(args.end(), {"-c:v", format.video_codec, "-crf", std::to_string(crf)});
+    // libx264's medium preset; VP9 in constant-quality mode (no bitrate cap), rows in parallel.
+    if (strcmp(format.video_codec, "libvpx-vp9") == 0)
+        args.insert(args.end(), {"-b:v", "0", "-row-mt", "1", "-deadline", "good"});
+    else
+        args.insert(args.end(), {"-preset", "medium"});
+    args.insert(args.end(), {"-pix_fmt", "yuv420p", "-f", "matroska", video_path});
     encoder_log = log_path;
     frame_bytes = (size_t)w * (size_t)h * 3;
     encoder = spawn_ffmpeg(args, log_path, &encoder_pipe, why);
@@ -123,6 +175,10 @@ bool video_frame(const unsigned char* rgb, std::string* why) {
     size_t done = 0;
     while (done < frame_bytes) {
         ssize_t n = write(encoder_pipe, rgb + done, frame_bytes - done);
+        if (n < 0 && errno == EINTR && interrupt_signal()) {
+            *why = "interrupted";
+            return false;
+        }
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
@@ -150,18 +206,24 @@ void video_abort() {
     encoder_pipe = -1;
     kill(encoder, SIGTERM);
     int status;
-    waitpid(encoder, &status, 0);
+    while (waitpid(encoder, &status, 0) < 0 && errno == EINTR) {
+    }
     encoder = -1;
 }
 
-bool video_mux(const std::string& video_path, const std::string& wav_path, const std::string& out,
-               const std::string& log_path, std::string* why) {
+bool video_mux(const VideoFormat& format, const std::string& video_path,
+               const std::string& wav_path, const std::string& out, const std::string& log_path,
+               std::string* why) {
     std::string part = output_part_name(out);
     std::vector<std::string> args = {
-        "ffmpeg",     "-nostdin", "-hide_banner", "-loglevel", "error", "-y",   "-i",
-        video_path,   "-i",       wav_path,       "-map",      "0:v:0", "-map", "1:a:0",
-        "-c:v",       "copy",     "-c:a",         "aac",       "-b:a",  "192k", "-movflags",
-        "+faststart", "-f",       "mp4",          part};
+        "ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y",
+        "-i",     video_path, "-i",           wav_path,    "-map",  "0:v:0",
+        "-map",   "1:a:0",    "-c:v",         "copy",      "-c:a",  format.audio_codec,
+        "-b:a",   "192k"};
+    // MP4 and QuickTime put their index first, so a player can start before the file is in.
+    if (strcmp(format.muxer, "mp4") == 0 || strcmp(format.muxer, "mov") == 0)
+        args.insert(args.end(), {"-movflags", "+faststart"});
+    args.insert(args.end(), {"-f", format.muxer, part});
     pid_t pid = spawn_ffmpeg(args, log_path, nullptr, why);
     if (pid <= 0)
         return false;
