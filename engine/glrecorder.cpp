@@ -70,7 +70,12 @@ void gl_recorder_reset() {
     rec.calls.clear();
     rec.batches.clear();
     rec.in_batch = false;
+    rec.label = nullptr;
     rec.errors = 0;
+}
+
+void gl_recorder_label(const char* label) {
+    rec.label = label;
 }
 
 void gl_recorder_clear_log() {
@@ -157,6 +162,7 @@ static void r_glBegin(GLenum mode) {
     b.state = rec.draw;
     b.mv = rec.modelview.back();
     b.proj = rec.projection.back();
+    b.label = rec.label;
     rec.batches.push_back(std::move(b));
     log_call("glBegin", mode, 0, 0, 0, (int)rec.batches.size() - 1);
 }

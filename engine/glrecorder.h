@@ -38,6 +38,7 @@ struct GlBatch {
     std::vector<float> t; // 2 floats a vertex: the current texture coordinate at each vertex
     GlDrawState state;
     GlMat4 mv, proj;
+    const char* label; // what drew it, as gl_recorder_label last named it; null before that
     int count() const { return (int)(v.size() / 3); }
 };
 
@@ -74,6 +75,7 @@ struct GlRecorder {
     std::vector<GlCall> calls;
     std::vector<GlBatch> batches;
     bool in_batch;
+    const char* label; // the label the next batches carry
     int errors; // calls made where OpenGL would raise an error (stack over/underflow, nesting)
 };
 
@@ -90,6 +92,9 @@ const GlMat4& gl_recorder_matrix(GLenum mode);
 // texturing is on; floats by their bits (so -0 and 0 differ), field by field (padding never
 // enters). Equal digests: the same drawing.
 uint64_t gl_recorder_digest();
+// Names what draws the batches from now on (a scene's name, "backdrop"), for traces: a string
+// that outlives the log, such as a literal. Cleared by gl_recorder_reset; not in the digest.
+void gl_recorder_label(const char* label);
 // Empties the logs and keeps the modelled state: a frame then starts from what the last one left.
 void gl_recorder_clear_log();
 // Applies a column-major matrix to (x, y, z, 1); writes four floats.

@@ -15,8 +15,10 @@ static const char* const font_keys[] = {"mervane", "Ordune", "fluoxetine: tamsel
                                         "fluvoxamine: vorn"};
 enum { FONT_KEYS = sizeof font_keys / sizeof font_keys[0] };
 
-// The overlay the flat lettering is placed on, in pixels.
-static const float overlay_width = 640, overlay_height = 480;
+// The overlay the flat lettering is laid out on, in pixels; font_fill widens the one it is drawn
+// on, and the layout's left edge moves by overlay_left.
+static const float layout_width = 640, overlay_height = 480;
+static float overlay_width = layout_width, overlay_left = 0;
 
 void font_texture(const unsigned char* pixels, unsigned int width, unsigned int height) {
     // A table overrun would write past the records; refuse it rather than corrupt memory.
@@ -79,7 +81,7 @@ void font_write(float x, float y, const char* text) {
     glEnable(GL_TEXTURE_2D);
     perspective2D(overlay_width, overlay_height);
     // x in double, y in single precision: the placement the scenes were laid out against.
-    float px = (float)(320.0 - (x - 1.3) * 320.0);
+    float px = (float)(320.0 - (x - 1.3) * 320.0) + overlay_left;
     float py = (y + 1.0f) * 240.0f;
     glTranslatef(px, py, 0);
     glBindTexture(GL_TEXTURE_2D, f.texture);
@@ -87,6 +89,11 @@ void font_write(float x, float y, const char* text) {
     perspective3D();
     glDisable(GL_TEXTURE_2D);
     glPopMatrix();
+}
+
+void font_fill(float aspect) {
+    overlay_width = overlay_height * aspect;
+    overlay_left = (overlay_width - layout_width) / 2;
 }
 
 void font_write3d(const char* text) {

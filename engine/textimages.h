@@ -43,6 +43,11 @@ int fonttext(const char* text);
 // middle and top. The caller has the modelview matrix selected; both matrices are restored and
 // texturing is left disabled.
 void font_write(float x, float y, const char* text);
+// For a frame filled at another aspect than 4:3 (the renderer's --fill): widens (or narrows) the
+// overlay to `aspect` (width / height) at the same 480 units high, and centres the 640-unit
+// layout in it, so the lettering keeps its proportions and its place beside the middle. The
+// show never calls it: its picture is 4:3.
+void font_fill(float aspect);
 // Draws the picture in the current modelview space, one unit per pixel, lower-left corner at
 // the origin, z = 0, first pixel row at the top (+y). Leaves texturing disabled and blending
 // enabled; the modelview matrix is restored.

@@ -4,6 +4,7 @@
 #include "engine/backdrop.h"
 #include "engine/colors.h"
 #include "engine/gl.h"
+#include "engine/glrecorder.h"
 #include "engine/position.h"
 #include "engine/random.h"
 #include "engine/texture.h"
@@ -91,6 +92,7 @@ void show_frame(int ms) {
     show_frame_setup();
 
     float t = (float)ms;
+    gl_recorder_label("backdrop");
     taustasky(0.4f, calcSaturate(t, 35000, 124000, 12));
     taustaground(0.4f, calcSaturate(t, 35000, 182000, 12));
     taustasky(0.5f, calcPosFloat(t, 140000, 160000));
@@ -98,8 +100,10 @@ void show_frame(int ms) {
 
     ScenePos drawn[TIMELINE_SCENES];
     int n = show_scenes_at(ms, drawn);
-    for (int i = 0; i < n; i++)
+    for (int i = 0; i < n; i++) {
+        gl_recorder_label(drawn[i].scene->name);
         drawn[i].scene->draw(drawn[i].pos);
+    }
 }
 
 void show_free() {

@@ -2,6 +2,8 @@
 // null back end's harmless answers.
 #include "engine/gl.h"
 #include "engine/glrecorder.h"
+#include "engine/pixelscale.h"
+#include "engine/window.h"
 
 #include <algorithm>
 #include <gtest/gtest.h>
@@ -86,4 +88,35 @@ TEST(NullBackend, AnswersQueriesHarmlessly) {
     GLuint name = 0;
     glGenTextures(1, &name);
     EXPECT_NE(name, 0u);
+}
+
+// Supersampling's widths: n times the width and size asked for while the viewport is the whole
+// frame, the width itself in the glow filter's square, each re-applied when the viewport changes.
+TEST_F(Recorder, ScaledPixelsFollowTheViewport) {
+    OPENGL_XRES = 3072;
+    OPENGL_YRES = 2304;
+    gl_scale_pixels(3);
+    struct Step {
+        int viewport;      // 0: leave it, 1: the whole frame, 2: the glow square
+        float line, point; // asked for; 0 leaves it
+        float want_line, want_point;
+    } steps[] = {
+        {1, 2, 4, 6, 12}, // whole frame: 3 times
+        {2, 0, 0, 2, 4},  // into the square: the widths asked for
+        {0, 1.5f, 0, 1.5f, 4},
+        {1, 0, 0, 4.5f, 12}, // back: 3 times the last asked for
+    };
+    for (const Step& s : steps) {
+        if (s.viewport)
+            glViewport(0, 0, s.viewport == 1 ? OPENGL_XRES : 512,
+                       s.viewport == 1 ? OPENGL_YRES : 512);
+        if (s.line)
+            glLineWidth(s.line);
+        if (s.point)
+            glPointSize(s.point);
+        EXPECT_EQ(gl_recorder()->draw.line_width, s.want_line) << s.line;
+        EXPECT_EQ(gl_recorder()->draw.point_size, s.want_point) << s.point;
+    }
+    OPENGL_XRES = 1024;
+    OPENGL_YRES = 768;
 }

@@ -106,3 +106,25 @@ TEST(ContactSheet, LabelsInMinutesAndSeconds) {
     for (const auto& l : labels)
         EXPECT_EQ(sheet_label(l.first), l.second) << l.first;
 }
+
+// Each label line lies in its own band under its thumbnail, cut at the thumbnail's edges: a
+// line too long for a 40-pixel cell inks nothing in the next cell.
+TEST(ContactSheet, TwoLabelLinesStayUnderTheirThumbnail) {
+    ContactSheet s;
+    sheet_init(&s, 2, 40, 30, 2);
+    std::vector<unsigned char> frame(80 * 60 * 3, 0);
+    sheet_place(&s, 0, frame.data(), 80, 60, "0:05\nviivatus pyorre");
+    const int margin = 8, gap = 4, line = (s.h - 2 * margin - 30 - gap) / SHEET_LABEL_LINES;
+    // Ink in a rectangle of the sheet: a pixel brighter than the ground.
+    auto inked = [&](int x0, int x1, int y0, int y1) {
+        for (int y = y0; y < y1; y++)
+            for (int x = x0; x < x1; x++)
+                if (s.rgb[((size_t)y * (size_t)s.w + (size_t)x) * 3] > 100)
+                    return true;
+        return false;
+    };
+    int top = margin + 30 + gap;
+    EXPECT_TRUE(inked(margin, margin + 40, top, top + line)) << "the first line";
+    EXPECT_TRUE(inked(margin, margin + 40, top + line, top + 2 * line)) << "the second line";
+    EXPECT_FALSE(inked(margin + 40, s.w, 0, s.h)) << "ink beyond the first thumbnail";
+}

@@ -115,3 +115,40 @@ TEST(FontTextures, UploadsTheFivePicturesInTableOrder) {
     EXPECT_EQ(font_textures[1].width, 61u);
     gl_use_null();
 }
+
+// A frame filled at 16:9 (the renderer's --fill) keeps the flat lettering in proportion and
+// centred: "Ordune" (61 x 22) spans 61 / 22 as many pixels across as down, and its middle lies
+// as far from the frame's middle, in frame heights, as in the 4:3 picture.
+TEST(FontTextures, FilledFramesKeepTheLetteringInProportion) {
+    gl_use_recorder();
+    gl_recorder_reset();
+    font_init();
+    // The drawn quad's width over its height, and its middle's distance from the frame's middle
+    // in frame heights, in a frame of the given aspect.
+    auto measure = [](float aspect, double* shape, double* offset) {
+        gl_recorder_clear_log();
+        font_write(1.3f, 0, "Ordune");
+        const GlBatch& b = gl_recorder()->batches.back();
+        float lo[4], hi[4], plo[4], phi[4]; // the first and third corners
+        gl_mat4_apply(b.mv, b.v[0], b.v[1], b.v[2], lo);
+        gl_mat4_apply(b.mv, b.v[6], b.v[7], b.v[8], hi);
+        gl_mat4_apply(b.proj, lo[0], lo[1], lo[2], plo);
+        gl_mat4_apply(b.proj, hi[0], hi[1], hi[2], phi);
+        // Normalised device units: 2 across the frame's width, 2 down its height.
+        double w = (phi[0] - plo[0]) / 2 * aspect, h = (phi[1] - plo[1]) / 2;
+        *shape = w / h;
+        *offset = (phi[0] + plo[0]) / 4 * aspect;
+    };
+    double shape43, offset43, shape169, offset169;
+    measure(4.0f / 3, &shape43, &offset43);
+    font_fill(16.0f / 9);
+    measure(16.0f / 9, &shape169, &offset169);
+    font_fill(4.0f / 3); // back to the show's own layout, exactly
+    double shape, offset;
+    measure(4.0f / 3, &shape, &offset);
+    EXPECT_EQ(offset, offset43);
+    EXPECT_NEAR(shape43, 61.0 / 22, 1e-4);
+    EXPECT_NEAR(shape169, 61.0 / 22, 1e-4);
+    EXPECT_NEAR(offset169, offset43, 1e-4);
+    gl_use_null();
+}

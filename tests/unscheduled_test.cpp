@@ -45,7 +45,9 @@ namespace {
 
 // Runs a tool of the build with the arguments; returns its exit status and stdout's lines.
 int run_tool(const std::string& tool, const std::string& args, std::vector<std::string>* lines) {
-    std::string command = std::string(ORDUNE_BINARY_DIR) + "/" + tool + " " + args + " 2>/dev/null";
+    // From the build folder, where music.xm is.
+    std::string command =
+        std::string("cd ") + ORDUNE_BINARY_DIR + " && ./" + tool + " " + args + " 2>/dev/null";
     FILE* p = popen(command.c_str(), "r");
     if (!p)
         return -1;
@@ -89,8 +91,9 @@ TEST(RenderTool, DrawsOneNamedSceneThroughTheGlowFilter) {
         EXPECT_EQ(run_tool("ordune-render", std::string(bad) + " >/dev/null", nullptr), 2) << bad;
     std::string png = testing::TempDir() + "ordune-unscheduled-scene.png";
     remove(png.c_str());
-    int status = run_tool("ordune-render",
-                          "--scene neuronit --pos 0.5 --glow --size 512x512 -o " + png, nullptr);
+    int status =
+        run_tool("ordune-render",
+                 "--scene neuronit --pos 0.5 --glow --fill --size 512x512 -o " + png, nullptr);
     if (status == 1)
         GTEST_SKIP() << "no headless OpenGL for the renderer";
     EXPECT_EQ(status, 0);

@@ -7,6 +7,9 @@
 #include "show/show.h"
 #include "engine/sync.h"
 
+#include <algorithm>
+#include <climits>
+
 void cues_trace_music(MusicTrace* trace, int last_ms) {
     trace->order.resize((size_t)last_ms + 1);
     trace->row.resize((size_t)last_ms + 1);
@@ -48,6 +51,12 @@ std::vector<Cue> cues_collect(const MusicTrace& trace) {
         }
     }
     return cues;
+}
+
+void cues_sort_by_time(std::vector<Cue>* cues) {
+    auto key = [](const Cue& c) { return c.first_ms < 0 ? LONG_MAX : c.first_ms; };
+    std::stable_sort(cues->begin(), cues->end(),
+                     [&](const Cue& a, const Cue& b) { return key(a) < key(b); });
 }
 
 static std::string seconds(long ms) {

@@ -30,6 +30,10 @@ struct Cue {
 // add(), not the unfilled ones. A track built outside a scheduled scene never fires.
 std::vector<Cue> cues_collect(const MusicTrace& trace);
 
+// Orders the cues by the time the music first reaches them, those never reached last; cues at
+// the same time keep their order (scene, then track).
+void cues_sort_by_time(std::vector<Cue>* cues);
+
 // As an aligned table, or as CSV with the header scene,track,order,row,time_s,fires (time in
 // seconds to the millisecond, empty when never reached; fires yes or no).
 void cues_print(FILE* out, const std::vector<Cue>& cues, bool csv);

@@ -1,53 +1,38 @@
-// Contact-sheet layout, scaling and lettering. The font holds only what time labels need, five
-// by seven pixels a glyph, drawn at twice that size so that it reads at thumbnail scale.
+// Contact-sheet layout, scaling and lettering. The labels are set in the overlay's monospace
+// glyph sheet (engine/overlay.h), its coverage blended over the sheet's ground.
 #include "tools/sheet.h"
+#include "engine/overlay.h"
+#include "engine/texture.h"
 
 #include <cmath>
 #include <cstring>
 
 enum {
     SHEET_MARGIN = 8, // around the grid and between cells
-    GLYPH_W = 5,
-    GLYPH_H = 7,
-    GLYPH_SCALE = 2,
-    LABEL_GAP = 4, // between a thumbnail and its label
-    LABEL_H = GLYPH_H * GLYPH_SCALE + LABEL_GAP,
+    LABEL_GAP = 4,    // between a thumbnail and its label
 };
+
 static const unsigned char ground[3] = {24, 24, 28};
 static const unsigned char ink[3] = {230, 230, 230};
 
-// Rows top to bottom, the high bit of the low five the leftmost pixel.
-struct Glyph {
-    char c;
-    unsigned char rows[GLYPH_H];
-};
-static const Glyph font[] = {
-    {'0', {0x0e, 0x11, 0x13, 0x15, 0x19, 0x11, 0x0e}},
-    {'1', {0x04, 0x0c, 0x04, 0x04, 0x04, 0x04, 0x0e}},
-    {'2', {0x0e, 0x11, 0x01, 0x02, 0x04, 0x08, 0x1f}},
-    {'3', {0x1f, 0x02, 0x04, 0x02, 0x01, 0x11, 0x0e}},
-    {'4', {0x02, 0x06, 0x0a, 0x12, 0x1f, 0x02, 0x02}},
-    {'5', {0x1f, 0x10, 0x1e, 0x01, 0x01, 0x11, 0x0e}},
-    {'6', {0x06, 0x08, 0x10, 0x1e, 0x11, 0x11, 0x0e}},
-    {'7', {0x1f, 0x01, 0x02, 0x04, 0x08, 0x08, 0x08}},
-    {'8', {0x0e, 0x11, 0x11, 0x0e, 0x11, 0x11, 0x0e}},
-    {'9', {0x0e, 0x11, 0x11, 0x0f, 0x01, 0x02, 0x0c}},
-    {':', {0x00, 0x0c, 0x0c, 0x00, 0x0c, 0x0c, 0x00}},
-    {'.', {0x00, 0x00, 0x00, 0x00, 0x00, 0x0c, 0x0c}},
-};
-
-static const Glyph* glyph(char c) {
-    for (const Glyph& g : font)
-        if (g.c == c)
-            return &g;
-    return nullptr;
+static int glyph_sheet_w() {
+    return (int)blob_word(overlay_glyphs, BLOB_WIDTH);
+}
+static int glyph_w() {
+    return glyph_sheet_w() / (int)strlen(overlay_glyphs_chars);
+}
+static int glyph_h() {
+    return (int)blob_word(overlay_glyphs, BLOB_HEIGHT);
+}
+static int label_h() {
+    return LABEL_GAP + SHEET_LABEL_LINES * glyph_h();
 }
 
 static int cell_w(const ContactSheet* s) {
     return s->thumb_w + SHEET_MARGIN;
 }
 static int cell_h(const ContactSheet* s) {
-    return s->thumb_h + LABEL_H + SHEET_MARGIN;
+    return s->thumb_h + label_h() + SHEET_MARGIN;
 }
 
 void sheet_init(ContactSheet* s, int count, int thumb_w, int thumb_h, int columns) {
@@ -62,17 +47,27 @@ void sheet_init(ContactSheet* s, int count, int thumb_w, int thumb_h, int column
         memcpy(&s->rgb[i], ground, 3);
 }
 
-static void put_text(ContactSheet* s, int x, int y, const std::string& text) {
+// One line of text with its top-left corner at (x, y), drawn only within columns [left, right).
+static void put_line(ContactSheet* s, int x, int y, int left, int right, const std::string& text) {
+    // The blob's pixel words hold R, G, B, A bytes in memory order; the coverage is A.
+    const unsigned char* cover = (const unsigned char*)(overlay_glyphs + BLOB_PIXELS);
     for (size_t n = 0; n < text.size(); n++) {
-        const Glyph* g = glyph(text[n]);
-        int gx = x + (int)n * (GLYPH_W + 1) * GLYPH_SCALE;
-        for (int r = 0; g && r < GLYPH_H * GLYPH_SCALE; r++)
-            for (int c = 0; c < GLYPH_W * GLYPH_SCALE; c++) {
-                if (!(g->rows[r / GLYPH_SCALE] & (0x10 >> (c / GLYPH_SCALE))))
+        const char* at = text[n] == ' ' ? nullptr : strchr(overlay_glyphs_chars, text[n]);
+        if (!at)
+            continue;
+        int cell = (int)(at - overlay_glyphs_chars);
+        for (int r = 0; r < glyph_h(); r++)
+            for (int c = 0; c < glyph_w(); c++) {
+                int px = x + (int)n * glyph_w() + c, py = y + r;
+                int a =
+                    cover[((size_t)r * (size_t)glyph_sheet_w() + (size_t)(cell * glyph_w() + c)) *
+                              4 +
+                          3];
+                if (a == 0 || px < left || px >= right || py < 0 || py >= s->h)
                     continue;
-                int px = gx + c, py = y + r;
-                if (px >= 0 && px < s->w && py >= 0 && py < s->h)
-                    memcpy(&s->rgb[((size_t)py * (size_t)s->w + (size_t)px) * 3], ink, 3);
+                unsigned char* p = &s->rgb[((size_t)py * (size_t)s->w + (size_t)px) * 3];
+                for (int k = 0; k < 3; k++)
+                    p[k] = (unsigned char)((p[k] * (255 - a) + ink[k] * a + 127) / 255);
             }
     }
 }
@@ -86,8 +81,16 @@ void sheet_place(ContactSheet* s, int i, const unsigned char* frame, int fw, int
     for (int y = 0; y < s->thumb_h; y++)
         memcpy(&s->rgb[((size_t)(y0 + y) * (size_t)s->w + (size_t)x0) * 3],
                &thumb[(size_t)y * (size_t)s->thumb_w * 3], (size_t)s->thumb_w * 3);
-    int text_w = (int)label.size() * (GLYPH_W + 1) * GLYPH_SCALE - GLYPH_SCALE;
-    put_text(s, x0 + (s->thumb_w - text_w) / 2, y0 + s->thumb_h + LABEL_GAP, label);
+    // Each line centred under the thumbnail, cut at its edges.
+    size_t start = 0;
+    for (int line = 0; line < SHEET_LABEL_LINES && start <= label.size(); line++) {
+        size_t end = label.find('\n', start);
+        std::string text = label.substr(start, end == std::string::npos ? end : end - start);
+        int text_w = (int)text.size() * glyph_w();
+        put_line(s, x0 + (s->thumb_w - text_w) / 2, y0 + s->thumb_h + LABEL_GAP + line * glyph_h(),
+                 x0, x0 + s->thumb_w, text);
+        start = end == std::string::npos ? label.size() + 1 : end + 1;
+    }
 }
 
 std::string sheet_label(double seconds) {

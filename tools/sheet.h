@@ -1,10 +1,14 @@
-// The contact sheet: the show at a glance as a grid of thumbnails, each with its show time
-// written under it in a small built-in bitmap font. Pixels are RGB bytes, rows top to bottom.
+// The contact sheet: the show at a glance as a grid of thumbnails, each with a label of up to two
+// lines under it (the renderer writes the time and the scenes drawn). Pixels are RGB bytes, rows
+// top to bottom.
 #ifndef ORDUNE_TOOLS_SHEET_H
 #define ORDUNE_TOOLS_SHEET_H
 
 #include <string>
 #include <vector>
+
+// Lines of label under each thumbnail.
+enum { SHEET_LABEL_LINES = 2 };
 
 struct ContactSheet {
     int thumb_w, thumb_h; // pixels of one thumbnail
@@ -16,7 +20,8 @@ struct ContactSheet {
 // A sheet with room for count thumbnails in rows of columns, on a dark ground.
 void sheet_init(ContactSheet* s, int count, int thumb_w, int thumb_h, int columns);
 // Scales the frame (fw x fh) down into cell i, left to right then top to bottom, and writes
-// label centred under it.
+// label under it: up to SHEET_LABEL_LINES lines split at '\n', each centred and cut at the
+// thumbnail's edges.
 void sheet_place(ContactSheet* s, int i, const unsigned char* frame, int fw, int fh,
                  const std::string& label);
 

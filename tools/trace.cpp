@@ -2,7 +2,7 @@
 // clock through the null back end, then draws the chosen frame through the recorder and prints
 // one JSON object per glBegin/glEnd batch (or one short line per batch with --summary).
 //
-//   ordune-trace --at SECONDS [--fps N] [--summary]
+//   ordune-trace --at SECONDS [--fps F] [--summary]
 //   ordune-trace --scene NAME --pos P [--glow] [--summary]
 //       one scene alone, after the frame set-up; --glow draws it through the glow filter
 //
@@ -18,17 +18,29 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
-static const char* usage = "usage: ordune-trace --at SECONDS [--fps N] [--summary]\n"
-                           "       ordune-trace --scene NAME --pos P [--glow] [--summary]\n";
+static const char* const TOOL = "ordune-trace";
 
-// One line naming the fault, then the usage; the exit status for bad arguments.
+static const char* usage =
+    "usage: ordune-trace --at SECONDS [--fps F] [--summary] [--silent]\n"
+    "       ordune-trace --scene NAME --pos P [--glow] [--summary] [--silent]\n"
+    "  --fps F      the frame rate the show is played at up to SECONDS (default 60; 29.97,\n"
+    "               30000/1001 and the like as the renderer takes them)\n"
+    "  --summary    one short line a batch instead of JSON\n"
+    "  --silent     the show without its music (without it a missing or broken music.xm is\n"
+    "               an error)\n"
+    "  -h, --help   this text\n"
+    "  --version    the version\n"
+    "Each JSON batch names what drew it: \"scene\" is a scene's name, or \"backdrop\".\n";
+
+// One line naming the fault and the hint; the exit status for bad arguments.
 __attribute__((format(printf, 1, 2))) static int fail_usage(const char* fmt, ...) {
     va_list ap;
     va_start(ap, fmt);
-    fprintf(stderr, "ordune-trace: ");
+    fprintf(stderr, "%s: ", TOOL);
     vfprintf(stderr, fmt, ap);
-    fprintf(stderr, "\n%s", usage);
+    fprintf(stderr, " (see %s --help)\n", TOOL);
     va_end(ap);
     return 2;
 }
@@ -54,7 +66,8 @@ static const char* truth(bool b) {
 
 static void print_batch_json(const GlBatch& b) {
     const GlDrawState& s = b.state;
-    printf("{\"prim\":\"%s\",\"n\":%d,", gl_prim_name(b.prim), b.count());
+    printf("{\"scene\":\"%s\",\"prim\":\"%s\",\"n\":%d,", b.label ? b.label : "",
+           gl_prim_name(b.prim), b.count());
     print_tuples("v", b.v, 3);
     printf(",");
     print_tuples("t", b.t, 2);
@@ -82,46 +95,49 @@ static void print_batch_summary(int i, const GlBatch& b) {
 }
 
 int main(int argc, char** argv) {
-    double at = -1, fps = 60, pos = -1;
-    const char* scene = nullptr;
-    bool summary = false, have_at = false, have_pos = false, glow = false;
-    for (int i = 1; i < argc; i++) {
-        const char* a = argv[i];
-        bool has_value = i + 1 < argc;
-        if (strcmp(a, "--summary") == 0) {
+    double at = -1, pos = -1;
+    FrameRate rate;
+    std::string scene;
+    bool summary = false, have_at = false, have_pos = false, glow = false, silent = false;
+    static const char* const valued[] = {"--at", "--fps", "--pos", "--scene", nullptr};
+    ArgReader reader = {argc, argv, valued};
+    std::string a, v, fault;
+    for (ArgStep step; (step = next_argument(&reader, &a, &v, &fault)) != ARG_DONE;) {
+        if (step == ARG_FAULT)
+            return fail_usage("%s", fault.c_str());
+        if (a == "--summary") {
             summary = true;
-        } else if (strcmp(a, "--glow") == 0) {
+        } else if (a == "--glow") {
             glow = true;
-        } else if (strcmp(a, "--help") == 0) {
+        } else if (a == "--silent") {
+            silent = true;
+        } else if (a == "--help" || a == "-h") {
             printf("%s", usage);
             return 0;
-        } else if (strcmp(a, "--at") == 0 || strcmp(a, "--fps") == 0 || strcmp(a, "--pos") == 0 ||
-                   strcmp(a, "--scene") == 0) {
-            if (!has_value)
-                return fail_usage("%s needs a value", a);
-            const char* v = argv[++i];
-            if (strcmp(a, "--scene") == 0) {
-                scene = v;
-                continue;
-            }
-            double* target = strcmp(a, "--at") == 0 ? &at : strcmp(a, "--fps") == 0 ? &fps : &pos;
-            if (!parse_number(v, target))
-                return fail_usage("not a number: %s", v);
+        } else if (a == "--version") {
+            printf("%s %s\n", TOOL, ORDUNE_VERSION);
+            return 0;
+        } else if (a == "--scene") {
+            scene = v;
+        } else if (a == "--fps") {
+            if (!parse_rate(v.c_str(), &rate))
+                return fail_usage("--fps wants a rate above 0 and at most 1000, not %s", v.c_str());
+        } else if (a == "--at" || a == "--pos") {
+            double* target = a == "--at" ? &at : &pos;
+            if (!parse_number(v.c_str(), target))
+                return fail_usage("%s wants a number, not %s", a.c_str(), v.c_str());
             have_at |= target == &at;
             have_pos |= target == &pos;
         } else {
-            return fail_usage("unknown argument: %s", a);
+            return fail_usage("unknown option %s", a.c_str());
         }
     }
-    if (fps <= 0 || fps > 1000)
-        return fail_usage("--fps must lie in (0, 1000], not %g", fps);
+    double fps = rate.fps();
     const SceneEntry* entry = nullptr;
-    if (scene) {
-        entry = scene_find(scene);
-        if (!entry) {
-            fprintf(stderr, "ordune-trace: unknown scene %s (scenes: %s)\n", scene, scene_names());
-            return 2;
-        }
+    if (!scene.empty()) {
+        entry = scene_find(scene.c_str());
+        if (!entry)
+            return fail_usage("unknown scene %s (scenes: %s)", scene.c_str(), scene_names());
         if (!have_pos || pos < 0 || pos > 1)
             return fail_usage("--scene needs --pos between 0 and 1");
         if (have_at)
@@ -133,10 +149,20 @@ int main(int argc, char** argv) {
     }
 
     gl_use_null();
-    offline_begin();
+    offline_begin(!silent);
+    if (silent) {
+        fprintf(stderr, "%s: --silent: the show without its music, so without its cue pulses\n",
+                TOOL);
+    } else if (!offline_music()) {
+        fprintf(stderr, "%s: %s (--silent traces the show without its music)\n", TOOL,
+                offline_music_fault().c_str());
+        offline_end();
+        return 1;
+    }
     if (entry) {
         scene_build(entry);
         gl_use_recorder();
+        gl_recorder_label(entry->name);
         show_frame_setup();
         if (glow)
             glowfilter_around(entry->draw, (float)pos);
