@@ -15,10 +15,10 @@ static GLuint glyph_texture = 0; // 0 until the first panel is drawn
 static int sheet_width() {
     return (int)blob_word(overlay_glyphs, BLOB_WIDTH);
 }
-static int cell_width() {
+int overlay_cell_width() {
     return sheet_width() / (int)strlen(overlay_glyphs_chars);
 }
-static int cell_height() {
+int overlay_cell_height() {
     return (int)blob_word(overlay_glyphs, BLOB_HEIGHT);
 }
 
@@ -30,8 +30,8 @@ void overlay_panel_size(const char* const* lines, int count, int* width, int* he
     size_t longest = 0;
     for (int i = 0; i < count; i++)
         longest = std::max(longest, strlen(lines[i]));
-    *width = (int)longest * cell_width() + 2 * OVERLAY_PADDING;
-    *height = count * cell_height() + 2 * OVERLAY_PADDING;
+    *width = (int)longest * overlay_cell_width() + 2 * OVERLAY_PADDING;
+    *height = count * overlay_cell_height() + 2 * OVERLAY_PADDING;
 }
 
 // The sheet's coverage becomes an alpha-only texture, so that the current colour (white) comes
@@ -43,7 +43,7 @@ static void upload_glyphs() {
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, sheet_width(), cell_height(), 0, GL_RGBA,
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA8, sheet_width(), overlay_cell_height(), 0, GL_RGBA,
                  GL_UNSIGNED_BYTE, overlay_glyphs + BLOB_PIXELS);
 }
 
@@ -51,6 +51,16 @@ static void upload_glyphs() {
 static int cell_of(char c) {
     const char* at = c == ' ' ? nullptr : strchr(overlay_glyphs_chars, c);
     return at ? (int)(at - overlay_glyphs_chars) : -1;
+}
+
+int overlay_coverage(char c, int x, int y) {
+    int cell = cell_of(c);
+    if (cell < 0)
+        return 0;
+    // The blob's pixel words hold R, G, B, A bytes in memory order; the coverage is A.
+    const unsigned char* rgba = (const unsigned char*)(overlay_glyphs + BLOB_PIXELS);
+    size_t column = (size_t)(cell * overlay_cell_width() + x);
+    return rgba[((size_t)y * (size_t)sheet_width() + column) * 4 + 3];
 }
 
 // The corners of the rectangle (x0, y0)..(x1, y1), window pixels, y down, going round from the
@@ -101,7 +111,7 @@ void overlay_panel(int window_width, int window_height, int x, int y, const char
     corners(x, y, x + w, y + h);
     glEnd();
 
-    const int cw = cell_width(), ch = cell_height();
+    const int cw = overlay_cell_width(), ch = overlay_cell_height();
     const float sheet = (float)sheet_width();
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, glyph_texture);

@@ -13,6 +13,14 @@
 extern const uint32_t overlay_glyphs[];
 extern const char overlay_glyphs_chars[];
 
+// The sheet read on the CPU, for lettering drawn into pictures (the contact sheet): a cell's
+// size in pixels, and the coverage (0 to 255) of character c's cell at pixel (x, y) counted
+// from the cell's top-left, x < overlay_cell_width(), y < overlay_cell_height(); 0 for a space
+// and for a character the sheet lacks.
+int overlay_cell_width();
+int overlay_cell_height();
+int overlay_coverage(char c, int x, int y);
+
 // Pixels of panel round the text on every side.
 enum { OVERLAY_PADDING = 4 };
 

@@ -2,7 +2,6 @@
 // glyph sheet (engine/overlay.h), its coverage blended over the sheet's ground.
 #include "tools/sheet.h"
 #include "engine/overlay.h"
-#include "engine/texture.h"
 
 #include <cmath>
 #include <cstring>
@@ -15,17 +14,8 @@ enum {
 static const unsigned char ground[3] = {24, 24, 28};
 static const unsigned char ink[3] = {230, 230, 230};
 
-static int glyph_sheet_w() {
-    return (int)blob_word(overlay_glyphs, BLOB_WIDTH);
-}
-static int glyph_w() {
-    return glyph_sheet_w() / (int)strlen(overlay_glyphs_chars);
-}
-static int glyph_h() {
-    return (int)blob_word(overlay_glyphs, BLOB_HEIGHT);
-}
 static int label_h() {
-    return LABEL_GAP + SHEET_LABEL_LINES * glyph_h();
+    return LABEL_GAP + SHEET_LABEL_LINES * overlay_cell_height();
 }
 
 static int cell_w(const ContactSheet* s) {
@@ -49,27 +39,18 @@ void sheet_init(ContactSheet* s, int count, int thumb_w, int thumb_h, int column
 
 // One line of text with its top-left corner at (x, y), drawn only within columns [left, right).
 static void put_line(ContactSheet* s, int x, int y, int left, int right, const std::string& text) {
-    // The blob's pixel words hold R, G, B, A bytes in memory order; the coverage is A.
-    const unsigned char* cover = (const unsigned char*)(overlay_glyphs + BLOB_PIXELS);
-    for (size_t n = 0; n < text.size(); n++) {
-        const char* at = text[n] == ' ' ? nullptr : strchr(overlay_glyphs_chars, text[n]);
-        if (!at)
-            continue;
-        int cell = (int)(at - overlay_glyphs_chars);
-        for (int r = 0; r < glyph_h(); r++)
-            for (int c = 0; c < glyph_w(); c++) {
-                int px = x + (int)n * glyph_w() + c, py = y + r;
-                int a =
-                    cover[((size_t)r * (size_t)glyph_sheet_w() + (size_t)(cell * glyph_w() + c)) *
-                              4 +
-                          3];
+    int cw = overlay_cell_width(), ch = overlay_cell_height();
+    for (size_t n = 0; n < text.size(); n++)
+        for (int r = 0; r < ch; r++)
+            for (int c = 0; c < cw; c++) {
+                int a = overlay_coverage(text[n], c, r);
+                int px = x + (int)n * cw + c, py = y + r;
                 if (a == 0 || px < left || px >= right || py < 0 || py >= s->h)
                     continue;
                 unsigned char* p = &s->rgb[((size_t)py * (size_t)s->w + (size_t)px) * 3];
                 for (int k = 0; k < 3; k++)
                     p[k] = (unsigned char)((p[k] * (255 - a) + ink[k] * a + 127) / 255);
             }
-    }
 }
 
 void sheet_place(ContactSheet* s, int i, const unsigned char* frame, int fw, int fh,
@@ -86,9 +67,10 @@ void sheet_place(ContactSheet* s, int i, const unsigned char* frame, int fw, int
     for (int line = 0; line < SHEET_LABEL_LINES && start <= label.size(); line++) {
         size_t end = label.find('\n', start);
         std::string text = label.substr(start, end == std::string::npos ? end : end - start);
-        int text_w = (int)text.size() * glyph_w();
-        put_line(s, x0 + (s->thumb_w - text_w) / 2, y0 + s->thumb_h + LABEL_GAP + line * glyph_h(),
-                 x0, x0 + s->thumb_w, text);
+        int text_w = (int)text.size() * overlay_cell_width();
+        put_line(s, x0 + (s->thumb_w - text_w) / 2,
+                 y0 + s->thumb_h + LABEL_GAP + line * overlay_cell_height(), x0, x0 + s->thumb_w,
+                 text);
         start = end == std::string::npos ? label.size() + 1 : end + 1;
     }
 }
