@@ -1,5 +1,6 @@
 // ordune-xmgen: composes the soundtrack and writes it as an XM module, or renders it through
-// libopenmpt to a 16-bit stereo WAV file for listening.
+// libopenmpt to a 16-bit stereo WAV file for listening, at the rate and settings the show uses.
+#include "engine/sound.h"
 #include "tools/xmsong.h"
 #include "tools/xmwriter.h"
 
@@ -14,7 +15,8 @@
 
 namespace {
 
-const int WAV_RATE = 48000;
+// The show's rate: at 48 kHz the whole-frame ticks would run the song 0.043 % fast.
+const int WAV_RATE = SOUND_RATE;
 
 void usage() {
     std::fprintf(stderr, "usage: ordune-xmgen OUT.xm\n"
@@ -42,6 +44,10 @@ void put(std::vector<uint8_t>& out, uint32_t v, int bytes) {
 // Renders orders first..last (inclusive) of the module to a canonical 44-byte-header WAV.
 std::vector<uint8_t> render_wav(const std::vector<uint8_t>& xm, int first, int last) {
     openmpt::module player(xm);
+    player.set_render_param(openmpt::module::RENDER_STEREOSEPARATION_PERCENT,
+                            SOUND_STEREO_SEPARATION);
+    player.set_render_param(openmpt::module::RENDER_INTERPOLATIONFILTER_LENGTH, SOUND_FILTER_TAPS);
+    player.set_render_param(openmpt::module::RENDER_VOLUMERAMPING_STRENGTH, SOUND_VOLUME_RAMPING);
     player.set_position_order_row(first, 0);
     std::vector<int16_t> pcm;
     std::vector<int16_t> block(2 * 1024);

@@ -7,9 +7,10 @@
 
 #include <vector>
 
-// 64 rows at speed 3 and 170 BPM: a row lasts 3 * 2.5 / 170 s (44.1 ms), an order 2.8235 s,
-// so 72 orders (203.3 s) outlast the 200-second show. Eight rows make a beat, a pattern two
-// bars of 4/4.
+// 64 rows at speed 3 and 170 BPM. At the 44.1 kHz the show plays at, libopenmpt mixes a tick
+// as 648 whole frames (nominally 2.5 / 170 s, 648.5 frames), so a row lasts 1944 frames
+// (44.08 ms) and an order 2.8212 s; 72 orders (203.1 s) outlast the 200-second show. Eight rows
+// make a beat, a pattern two bars of 4/4.
 const int SONG_ORDERS = 72;
 const int SONG_ROWS = 64;
 const int SONG_SPEED = 3;
@@ -17,7 +18,7 @@ const int SONG_BPM = 170;
 
 // Channel layout. The first SONG_DRUM_CHANNELS carry the drums only.
 enum SongChannel {
-    CH_KICK,  // kick; its effect column also carries the closing fade (global volume)
+    CH_KICK,  // kick
     CH_SNARE, // snare
     CH_HAT,   // closed and open hi-hats
     CH_PERC,  // toms and crash
@@ -28,7 +29,9 @@ enum SongChannel {
     CH_ARP,
     CH_LEAD,
     CH_BELL,
-    CH_ECHO, // the lead again, later, quieter and panned the other way
+    CH_ECHO, // the lead again, later, quieter and panned the other way; an octave up at the peak
+    CH_STAB, // the cue layer: a chord hit on every row a scene's track fires on
+    CH_CLAP, // the cue layer's claps over the build and its roll
     SONG_CHANNELS
 };
 const int SONG_DRUM_CHANNELS = 4;

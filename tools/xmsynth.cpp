@@ -156,8 +156,8 @@ XmInstrument kick() {
     return one_shot(w, "kick", 128);
 }
 
-// Snare: two short tones for the drum's body and high-passed noise for the wires, which
-// ring longer than the body.
+// Snare: two short tones for the drum's body, a 5 ms crack of bright noise for the stick, and
+// high-passed noise for the wires, which ring longer than the body but not for long.
 XmInstrument snare() {
     Wave w(frames(0.36));
     Noise noise(0x5a4e);
@@ -169,9 +169,10 @@ XmInstrument snare() {
         double body =
             (0.65 * synth_sin(2 * PI * p1) + 0.35 * synth_sin(2 * PI * p2)) * synth_exp(-t / 0.05);
         double white = noise.next();
-        double wires = (white - previous) * synth_exp(-t / 0.09);
+        double bright = white - previous;
         previous = white;
-        w[n] = 0.7 * body + 0.6 * wires;
+        double wires = bright * (0.6 * synth_exp(-t / 0.07) + 0.8 * synth_exp(-t / 0.005));
+        w[n] = soft_clip(1.2 * body + 0.7 * wires);
     }
     fade_head(w, 8);
     fade_tail(w, frames(0.04));
@@ -259,16 +260,20 @@ XmInstrument bass() {
     return ins;
 }
 
-// Pad: three sawtooths 1 Hz apart (a slow chorus) through a soft low-pass. With integer
-// frequencies the whole second of waveform repeats exactly, so the entire sample is the loop;
-// the slow attack and release come from the volume envelope.
+// Pad: a sawtooth and a quieter one 1 Hz sharp (a slow chorus; quieter so that the beat's
+// crest stays low and the pad is loud for its peak) through a soft low-pass open to the
+// presence band (5 kHz), so the chords carry some air. With integer frequencies the whole
+// second of waveform repeats exactly, so the entire sample is the loop; the slow attack and
+// release come from the volume envelope.
 XmInstrument pad() {
-    const int voices[3] = {261, 262, 263};
+    const int voices[2] = {262, 263};
+    const double levels[2] = {1.0, 0.4};
     Wave w(RATE, 0.0);
-    for (int f : voices) {
-        Wave v = additive(RATE, f, 26, [&](int h, double) { return lowpass(h * f, 1400.0) / h; });
+    for (int i = 0; i < 2; i++) {
+        int f = voices[i];
+        Wave v = additive(RATE, f, 40, [&](int h, double) { return lowpass(h * f, 5000.0) / h; });
         for (int n = 0; n < RATE; n++)
-            w[n] += v[n];
+            w[n] += levels[i] * v[n];
     }
     XmInstrument ins = looped(w, "pad", 0, 262);
     ins.volumeEnvelope.points = {{0, 0}, {20, 64}, {80, 0}};
@@ -293,19 +298,20 @@ XmInstrument pluck() {
 }
 
 // Lead: a hollow square-ish tone (odd harmonics strong, even ones weak) with a second
-// oscillator 2 Hz sharp and a bright attack that settles within 0.5 s. 524 and 526 Hz both
+// oscillator 2 Hz sharp and a bright attack that settles within 0.5 s on a filter still open
+// to 3.4 kHz, so the line sits in the presence band. 524 and 526 Hz both
 // repeat after 16000 frames, so the loop is the second half-second.
 XmInstrument lead() {
     const int f0 = 524, half = RATE / 2;
     double settled = seconds(half);
     auto amp = [&](int h, double t) {
-        double fc = 1800.0 + 2600.0 * synth_exp(-(t < settled ? t : settled) / 0.07);
+        double fc = 3400.0 + 3000.0 * synth_exp(-(t < settled ? t : settled) / 0.07);
         return (h % 2 ? 1.0 : 0.3) / h * lowpass(h * f0, fc);
     };
-    Wave w = additive(2 * half, f0, 12, amp);
-    Wave detuned = additive(2 * half, f0 + 2, 12, amp);
+    Wave w = additive(2 * half, f0, 14, amp);
+    Wave detuned = additive(2 * half, f0 + 2, 14, amp);
     for (int n = 0; n < 2 * half; n++)
-        w[n] += 0.6 * detuned[n];
+        w[n] += 0.35 * detuned[n];
     XmInstrument ins = looped(w, "lead", half, f0 + 0.8);
     ins.volumeEnvelope.points = {{0, 0}, {2, 64}, {12, 50}, {26, 0}};
     ins.volumeEnvelope.sustain = 2;
@@ -335,6 +341,51 @@ XmInstrument bell() {
     ins.sample.panning = 184;
     tune(ins.sample, f0);
     return ins;
+}
+
+// Stab: a chord hit for the cue rows. Root, fifth and octave (no third, so it fits major and
+// minor chords) on bright detuned sawtooths, with a fast decay; it is a one-shot.
+XmInstrument stab() {
+    const int f0 = 262;
+    Wave w(frames(0.5), 0.0);
+    const int notes[4] = {f0, f0 + 1, 393, 524}; // root twice (detuned), fifth, octave
+    for (int f : notes) {
+        Wave v = additive(int(w.size()), f, 24, [&](int h, double t) {
+            return lowpass(h * f, 2500.0 + 4000.0 * synth_exp(-t / 0.04)) / h *
+                   synth_exp(-t / 0.12);
+        });
+        for (size_t n = 0; n < w.size(); n++)
+            w[n] += v[n];
+    }
+    fade_head(w, 16);
+    fade_tail(w, frames(0.1));
+    XmInstrument ins = one_shot(w, "stab", 128);
+    tune(ins.sample, f0);
+    return ins;
+}
+
+// Clap: three quick bursts of band-limited noise, then a short tail, as hands clap together.
+XmInstrument clap() {
+    Wave w(frames(0.3));
+    Noise noise(0xc1a9);
+    double low = 0.0, previous = 0.0;
+    for (int n = 0; n < int(w.size()); n++) {
+        double t = seconds(n);
+        double x = noise.next();
+        low += 0.35 * (x - low); // takes off the top; the difference below takes off the bottom
+        double band = low - previous;
+        previous = low;
+        double bursts = 0.0;
+        for (int k = 0; k < 3; k++) {
+            double since = t - 0.011 * k;
+            if (since >= 0.0)
+                bursts += synth_exp(-since / 0.004);
+        }
+        w[n] = band * (bursts + 0.6 * synth_exp(-t / 0.07));
+    }
+    fade_head(w, 8);
+    fade_tail(w, frames(0.05));
+    return one_shot(w, "clap", 110);
 }
 
 } // namespace
@@ -379,6 +430,6 @@ double synth_log2(double x) {
 
 std::vector<XmInstrument> synth_instruments() {
     // The order matches SynthInstrument.
-    return {kick(), snare(), closed_hat(), open_hat(), tom(), crash(),
-            bass(), pad(),   pluck(),      lead(),     bell()};
+    return {kick(), snare(), closed_hat(), open_hat(), tom(),  crash(), bass(),
+            pad(),  pluck(), lead(),       bell(),     stab(), clap()};
 }

@@ -20,7 +20,9 @@ enum SynthInstrument {
     INS_PLUCK,
     INS_LEAD,
     INS_BELL,
-    INS_LAST = INS_BELL
+    INS_STAB,
+    INS_CLAP,
+    INS_LAST = INS_CLAP
 };
 
 // Every instrument, tuned so that a pattern note sounds at its equal-tempered pitch with
