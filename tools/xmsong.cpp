@@ -101,6 +101,10 @@ int section_start(int order) {
     return first;
 }
 
+int first_order(Section s) {
+    return s == INTRO ? 0 : SECTION_ENDS[s - 1] + 1;
+}
+
 bool section_ends(int order) {
     return section_of(order + 1) != section_of(order);
 }
@@ -280,7 +284,7 @@ void bass_line(Score& s) {
         triad(chord_at(order), 33, tones); // roots from A1 to G#2
         const Figure* steps = &BASS_GROOVE;
         int vol = BASS_VOL;
-        if (sec == RISE || sec == BREAKDOWN || order == section_start(FINALE)) {
+        if (sec == RISE || sec == BREAKDOWN || order == first_order(FINALE)) {
             steps = &BASS_LONG;
             vol = sec == RISE ? ramp(order, 9, 13, 24, BASS_VOL) : BASS_VOL;
         } else if (sec == BUILD || sec == PEAK || sec == STREAM) {
@@ -306,7 +310,7 @@ const int ARP_CLIMB[16] = {0, 1, 2, 3, 4, 5, 6, 5, 4, 3, 4, 5, 6, 5, 4, 3};
 void arpeggio(Score& s) {
     for (int order = 9; order < FINAL_CHORD_ORDER - 1; order++) {
         Section sec = section_of(order);
-        if (sec == VORTEX || (sec == BREAKDOWN && order < 46) || order == section_start(FINALE))
+        if (sec == VORTEX || (sec == BREAKDOWN && order < 46) || order == first_order(FINALE))
             continue;
         int t[3];
         triad(chord_at(order), 64, t);
@@ -417,7 +421,7 @@ void bells(Score& s) {
         Section sec = section_of(order);
         int t[3];
         triad(chord_at(order), 72, t);
-        if (order == 2 || order == 4 || order == section_start(FINALE)) {
+        if (order == 2 || order == 4 || order == first_order(FINALE)) {
             for (const Tone& tone : HOOK)
                 s.note(pos_of(order, tone.row), CH_BELL, tone.midi, INS_BELL, 40);
         } else if (sec == INTRO) {
@@ -524,7 +528,7 @@ void drums(Score& s) {
                     s.note(pos_of(order, row), CH_SNARE, SNARE_NOTE, INS_SNARE, 20 + row * 36 / 56);
             break;
         default:
-            if (order == section_start(FINALE)) { // the city's drop: kick and hats only
+            if (order == first_order(FINALE)) { // the city's drop: kick and hats only
                 for (int row = 0; row < SONG_ROWS; row += 8) {
                     if (row % 32 == 0)
                         s.note(pos_of(order, row), CH_KICK, KICK_NOTE, INS_KICK, KICK_VOL);
@@ -537,7 +541,7 @@ void drums(Score& s) {
                           : sec == GROWTH || sec == STREAM ? OFF_BEAT
                                                            : STRAIGHT;
             groove(s, order, kind, sec == THEME || sec == PEAK || sec == FINALE);
-            if (order == section_start(order) || order == section_start(FINALE) + 1)
+            if (order == section_start(order) || order == first_order(FINALE) + 1)
                 s.note(pos_of(order, 0), CH_PERC, CRASH_NOTE, INS_CRASH, 36);
             if (section_ends(order) || order == 17 || order == 60)
                 fill(s, order);
@@ -558,7 +562,7 @@ void accent_cues(Score& s) {
         else {
             int t[3];
             triad(chord_at(cue.order), 57, t);
-            s.note(pos, CH_STAB, t[0], INS_STAB, sec == INTRO || sec == RISE ? 26 : 34);
+            s.note(pos, CH_STAB, t[0], INS_STAB, sec == INTRO || sec == RISE ? 30 : 34);
         }
         if (s.has_note(pos, CH_KICK) || s.has_note(pos, CH_SNARE) || s.has_note(pos, CH_PERC))
             continue;
