@@ -110,7 +110,9 @@ bool section_ends(int order) {
 }
 
 // Every note's volume is scaled by its section's level (percent), which gives the song its
-// loudness shape; the parts' volumes below are their balance at full level.
+// loudness shape: quiet intro and breakdown, grooves near -13.5 LUFS, the peak 2 LU above the
+// first theme (also by its doubled lead). The parts' volumes below are their balance at 100;
+// above it the loudest parts stop at the volume column's 64, which keeps the drums' peaks down.
 const int SECTION_LEVEL[TAIL + 1] = {60, 95, 140, 140, 120, 145, 55, 110, 150, 145, 140, 140};
 
 const int FINAL_CHORD_ORDER = 70; // struck at its row 0 (197.5 s), ringing past 200 s
