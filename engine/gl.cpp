@@ -2,6 +2,7 @@
 // All three tables are constant-initialised, so `glapi` is valid before any constructor runs.
 #define ORDUNE_GL_NO_MACROS
 #include "engine/gl.h"
+#include "engine/gles3.h"
 #include "engine/glrecorder.h"
 
 #include <cstdio>
@@ -68,6 +69,14 @@ void gl_use_recorder() {
 void gl_use_null() {
     glapi = gl_null_api;
     backend = GL_BACKEND_NULL;
+}
+
+bool gl_use_es3(const char** why) {
+    if (!gles3_open(why))
+        return false;
+    glapi = gles3_api();
+    backend = GL_BACKEND_ES3;
+    return true;
 }
 
 GlBackend gl_backend() {

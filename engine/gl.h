@@ -11,6 +11,8 @@
 //   gl_use_recorder()  a software model of the state the show relies on, logging every batch
 //                      (engine/glrecorder.h); no context needed
 //   gl_use_null()      does nothing; queries answer as a fresh context would
+//   gl_use_es3()       OpenGL ES 3.0 (WebGL 2 in a browser) of the current context, drawing each
+//                      batch with shaders over the recorder's state model (engine/gles3.h)
 // The table starts on the null back end, so nothing can crash before a back end is chosen.
 #ifndef ORDUNE_ENGINE_GL_H
 #define ORDUNE_ENGINE_GL_H
@@ -90,11 +92,16 @@ struct GlApi {
 // The table in force. Written only by the gl_use_* functions.
 extern GlApi glapi;
 
-enum GlBackend { GL_BACKEND_NULL, GL_BACKEND_RECORDER, GL_BACKEND_PLATFORM };
+enum GlBackend { GL_BACKEND_NULL, GL_BACKEND_RECORDER, GL_BACKEND_PLATFORM, GL_BACKEND_ES3 };
 
 void gl_use_platform();
 void gl_use_recorder(); // also clears the recorder's log and state (gl_recorder_reset)
 void gl_use_null();
+// Needs a current OpenGL ES 3.0 context, which the back end then owns: it sets up its shaders
+// and buffers there and starts from a fresh context's state with that context's viewport. On
+// failure keeps the back end in force and sets *why to one line naming the cause (valid until
+// the next call).
+bool gl_use_es3(const char** why);
 GlBackend gl_backend();
 
 // The tables themselves, for code that wants to call one back end directly.

@@ -30,18 +30,21 @@ static GlMat4& top() {
     return stack().back();
 }
 
-// top = top * m, as glMultMatrix does.
-static void mult(const GlMat4& m) {
-    GlMat4& a = top();
+GlMat4 gl_mat4_multiply(const GlMat4& a, const GlMat4& b) {
     GlMat4 r;
     for (int c = 0; c < 4; c++)
         for (int row = 0; row < 4; row++) {
             float s = 0;
             for (int k = 0; k < 4; k++)
-                s += a.m[k * 4 + row] * m.m[c * 4 + k];
+                s += a.m[k * 4 + row] * b.m[c * 4 + k];
             r.m[c * 4 + row] = s;
         }
-    a = r;
+    return r;
+}
+
+// top = top * m, as glMultMatrix does.
+static void mult(const GlMat4& m) {
+    top() = gl_mat4_multiply(top(), m);
 }
 
 void gl_mat4_apply(const GlMat4& m, float x, float y, float z, float out[4]) {

@@ -97,6 +97,8 @@ uint64_t gl_recorder_digest();
 void gl_recorder_label(const char* label);
 // Empties the logs and keeps the modelled state: a frame then starts from what the last one left.
 void gl_recorder_clear_log();
+// The product a * b of column-major matrices, summed in single precision as a GL driver does.
+GlMat4 gl_mat4_multiply(const GlMat4& a, const GlMat4& b);
 // Applies a column-major matrix to (x, y, z, 1); writes four floats.
 void gl_mat4_apply(const GlMat4& m, float x, float y, float z, float out[4]);
 

@@ -1,6 +1,6 @@
-// Headless GL through EGL. GPU devices are tried first so that a machine with a driver renders
-// on it; Mesa lists its software rasteriser as a device too, and that one is reached through the
-// surfaceless platform instead, which works on machines with no render node at all.
+// Headless GL and GLES 3 through EGL. GPU devices are tried first so that a machine with a driver
+// renders on it; Mesa lists its software rasteriser as a device too, and that one is reached
+// through the surfaceless platform instead, which works on machines with no render node at all.
 #define ORDUNE_GL_NO_MACROS
 #include "tools/egl.h"
 
@@ -38,18 +38,38 @@ static void release_display() {
     surface = EGL_NO_SURFACE;
 }
 
+// What differs between a desktop OpenGL and an OpenGL ES 3 context.
+struct ContextKind {
+    EGLenum api;
+    EGLint renderable;
+    const EGLint* context_attribs;
+    const char* no_api;     // why, when EGL does not offer the API
+    const char* no_context; // why, when the context cannot be made
+};
+
+static const EGLint desktop_attribs[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
+                                         EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
+static const ContextKind desktop = {EGL_OPENGL_API, EGL_OPENGL_BIT, desktop_attribs,
+                                    "EGL offers no desktop OpenGL",
+                                    "EGL cannot create an OpenGL compatibility-profile context"};
+static const EGLint es3_attribs[] = {EGL_CONTEXT_MAJOR_VERSION, 3, EGL_CONTEXT_MINOR_VERSION, 0,
+                                     EGL_NONE};
+static const ContextKind es3 = {EGL_OPENGL_ES_API, EGL_OPENGL_ES3_BIT, es3_attribs,
+                                "EGL offers no OpenGL ES",
+                                "EGL cannot create an OpenGL ES 3.0 context"};
+
 // Builds context and pbuffer on an initialised display; releases it again on failure.
-static bool open_on(EGLDisplay d, int w, int h, std::string* why) {
+static bool open_on(EGLDisplay d, const ContextKind& kind, int w, int h, std::string* why) {
     display = d;
-    if (!eglBindAPI(EGL_OPENGL_API)) {
-        *why = "EGL offers no desktop OpenGL";
+    if (!eglBindAPI(kind.api)) {
+        *why = kind.no_api;
         release_display();
         return false;
     }
     const EGLint config_attribs[] = {EGL_SURFACE_TYPE,
                                      EGL_PBUFFER_BIT,
                                      EGL_RENDERABLE_TYPE,
-                                     EGL_OPENGL_BIT,
+                                     kind.renderable,
                                      EGL_RED_SIZE,
                                      8,
                                      EGL_GREEN_SIZE,
@@ -68,11 +88,9 @@ static bool open_on(EGLDisplay d, int w, int h, std::string* why) {
         release_display();
         return false;
     }
-    const EGLint context_attribs[] = {EGL_CONTEXT_OPENGL_PROFILE_MASK,
-                                      EGL_CONTEXT_OPENGL_COMPATIBILITY_PROFILE_BIT, EGL_NONE};
-    context = eglCreateContext(d, config, EGL_NO_CONTEXT, context_attribs);
+    context = eglCreateContext(d, config, EGL_NO_CONTEXT, kind.context_attribs);
     if (context == EGL_NO_CONTEXT) {
-        *why = "EGL cannot create an OpenGL compatibility-profile context";
+        *why = kind.no_context;
         release_display();
         return false;
     }
@@ -96,7 +114,7 @@ static bool initialise(EGLDisplay d) {
     return d != EGL_NO_DISPLAY && eglInitialize(d, &major, &minor);
 }
 
-static bool open_on_device(int w, int h) {
+static bool open_on_device(const ContextKind& kind, int w, int h) {
     const char* client = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
     if (!has_extension(client, "EGL_EXT_platform_device") ||
         !has_extension(client, "EGL_EXT_device_enumeration"))
@@ -116,14 +134,14 @@ static bool open_on_device(int w, int h) {
             continue;
         EGLDisplay d = eglGetPlatformDisplay(EGL_PLATFORM_DEVICE_EXT, devices[i], nullptr);
         std::string ignored;
-        if (initialise(d) && open_on(d, w, h, &ignored))
+        if (initialise(d) && open_on(d, kind, w, h, &ignored))
             return true;
     }
     return false;
 }
 
-bool egl_open(int w, int h, std::string* why) {
-    if (open_on_device(w, h))
+static bool open_kind(const ContextKind& kind, int w, int h, std::string* why) {
+    if (open_on_device(kind, w, h))
         return true;
     const char* client = eglQueryString(EGL_NO_DISPLAY, EGL_EXTENSIONS);
     if (!has_extension(client, "EGL_MESA_platform_surfaceless")) {
@@ -137,13 +155,24 @@ bool egl_open(int w, int h, std::string* why) {
         *why = "EGL cannot initialise Mesa's surfaceless platform";
         return false;
     }
-    return open_on(d, w, h, why);
+    return open_on(d, kind, w, h, why);
+}
+
+bool egl_open(int w, int h, std::string* why) {
+    return open_kind(desktop, w, h, why);
+}
+
+bool egl_open_es3(int w, int h, std::string* why) {
+    return open_kind(es3, w, h, why);
 }
 
 std::string egl_renderer() {
     const char* renderer = (const char*)glGetString(GL_RENDERER);
     const char* version = (const char*)glGetString(GL_VERSION);
-    return std::string(renderer ? renderer : "?") + ", OpenGL " + (version ? version : "?");
+    // An ES context's version string names the API itself: "OpenGL ES 3.2 Mesa 22.3.6".
+    std::string v = version ? version : "?";
+    return std::string(renderer ? renderer : "?") + ", " +
+           (v.compare(0, 6, "OpenGL") == 0 ? v : "OpenGL " + v);
 }
 
 void egl_close() {

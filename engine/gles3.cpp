@@ -1,0 +1,543 @@
+// The GLES 3 back end: the recorder's state model, with each batch drawn by one shader program
+// at glEnd. Only OpenGL ES 3.0 calls and `#version 300 es` shaders, so that it builds for WebGL 2.
+#define ORDUNE_GL_NO_MACROS
+#include "engine/gles3.h"
+#include "engine/glrecorder.h"
+
+#include <GLES3/gl3.h>
+
+#include <algorithm>
+#include <cstddef>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+// What a batch is drawn as; the shaders' u_kind.
+enum Kind { KIND_POLYGONS = 0, KIND_LINES = 1, KIND_POINTS = 2 };
+
+// The width in pixels of the antialiased edge of smooth lines and points, and how far the quad
+// reaches past the line's side or the point's rim to hold it.
+static const float smooth_edge = 1.0f;
+
+static const char* vertex_source = R"(#version 300 es
+uniform mat4 u_mvp;
+uniform mat4 u_texmat;
+uniform vec2 u_half_viewport; // half the viewport's size in pixels
+uniform int u_kind;           // 0 polygons, 1 lines, 2 points
+uniform float u_reach;        // lines and points: how far the quad reaches across, pixels
+uniform float u_end_reach;    // lines: how far the quad reaches past each end, pixels
+in vec3 a_pos;
+in vec3 a_other;  // lines: the segment's other end
+in vec4 a_color;
+in vec2 a_tex;
+in vec2 a_corner; // lines: (side -1 or 1, 0 at the first end or 1 at the second); points: (+-1, +-1)
+out vec4 v_color;
+out vec2 v_tex;
+out vec2 v_offset; // pixels from the point's centre, or (across the line, 0)
+out vec2 v_along;  // lines: pixels from the first end and from the second, positive between them
+const vec4 outside = vec4(2.0, 2.0, 2.0, 1.0);
+
+void main() {
+    v_color = clamp(a_color, 0.0, 1.0);
+    v_tex = (u_texmat * vec4(a_tex, 0.0, 1.0)).xy;
+    v_offset = vec2(0.0);
+    v_along = vec2(0.0);
+    vec4 p = u_mvp * vec4(a_pos, 1.0);
+    if (u_kind == 0) {
+        gl_Position = p;
+        return;
+    }
+    // Lines and points are widened in window pixels, so they are placed with w = 1: the edge
+    // distances then interpolate linearly across the screen.
+    if (u_kind == 2) {
+        if (any(greaterThan(abs(p.xyz), vec3(p.w)))) {
+            gl_Position = outside; // a point whose centre is clipped is not drawn at all
+            return;
+        }
+        v_offset = a_corner * u_reach;
+        gl_Position = vec4(p.xy / p.w + v_offset / u_half_viewport, p.z / p.w, 1.0);
+        return;
+    }
+    // The segment is cut at the near plane first (distance z + w in clip space).
+    vec4 q = u_mvp * vec4(a_other, 1.0);
+    float dp = p.z + p.w, dq = q.z + q.w;
+    if (dp < 0.0 && dq < 0.0) {
+        gl_Position = outside;
+        return;
+    }
+    if (dp < 0.0)
+        p = mix(p, q, dp / (dp - dq));
+    else if (dq < 0.0)
+        q = mix(q, p, dq / (dq - dp));
+    vec2 wp = p.xy / p.w * u_half_viewport, wq = q.xy / q.w * u_half_viewport;
+    float len = length(wq - wp);
+    vec2 dir = len > 0.0 ? (wq - wp) / len : vec2(a_corner.y == 0.0 ? 1.0 : -1.0, 0.0);
+    vec2 normal = vec2(-dir.y, dir.x);
+    vec2 w = wp + normal * a_corner.x * u_reach - dir * u_end_reach;
+    v_offset = vec2(a_corner.x * u_reach, 0.0);
+    v_along = a_corner.y == 0.0 ? vec2(-u_end_reach, len + u_end_reach)
+                                : vec2(len + u_end_reach, -u_end_reach);
+    gl_Position = vec4(w / u_half_viewport, p.z / p.w, 1.0);
+}
+)";
+
+static const char* fragment_source = R"(#version 300 es
+precision highp float;
+precision highp int; // as the vertex shader's, which shares u_kind
+uniform int u_kind;
+uniform bool u_smooth;   // lines and points: antialiased edge
+uniform float u_half;    // half the line width or point size, pixels
+uniform bool u_textured; // GL_TEXTURE_2D on with a texture bound: modulate by it
+uniform sampler2D u_texture;
+in vec4 v_color;
+in vec2 v_tex;
+in vec2 v_offset;
+in vec2 v_along;
+out vec4 colour;
+
+void main() {
+    float cover = 1.0;
+    if (u_smooth && u_kind == 1)
+        cover = clamp(u_half + 0.5 - abs(v_offset.x), 0.0, 1.0) *
+                clamp(min(v_along.x, v_along.y) + 0.5, 0.0, 1.0);
+    else if (u_smooth && u_kind == 2)
+        cover = clamp(u_half + 0.5 - length(v_offset), 0.0, 1.0);
+    if (cover <= 0.0)
+        discard;
+    vec4 c = v_color;
+    if (u_textured)
+        c *= texture(u_texture, v_tex);
+    colour = vec4(c.rgb, c.a * cover);
+}
+)";
+
+// One vertex as the shaders take it.
+struct Vertex {
+    float pos[3], other[3], color[4], tex[2], corner[2];
+};
+
+namespace {
+struct Uniforms {
+    GLint mvp, texmat, half_viewport, kind, reach, end_reach, smooth, half, textured, texture;
+};
+} // namespace
+
+static GLuint program, vertex_array, vertex_buffer;
+static Uniforms u;
+static std::vector<Vertex> vertices; // the batch being drawn; kept for its capacity
+static std::string failure;
+
+// Shaders and program.
+
+static GLuint compile(GLenum type, const char* source, const char* what) {
+    GLuint s = glCreateShader(type);
+    glShaderSource(s, 1, &source, nullptr);
+    glCompileShader(s);
+    GLint ok = 0;
+    glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
+    if (!ok) {
+        char log[512] = "";
+        glGetShaderInfoLog(s, sizeof log, nullptr, log);
+        failure = std::string("the GLES 3 ") + what + " shader does not compile: " + log;
+        std::replace(failure.begin(), failure.end(), '\n', ' ');
+        glDeleteShader(s);
+        return 0;
+    }
+    return s;
+}
+
+static bool build_program() {
+    GLuint vs = compile(GL_VERTEX_SHADER, vertex_source, "vertex");
+    GLuint fs = vs ? compile(GL_FRAGMENT_SHADER, fragment_source, "fragment") : 0;
+    if (!fs) {
+        glDeleteShader(vs);
+        return false;
+    }
+    program = glCreateProgram();
+    glAttachShader(program, vs);
+    glAttachShader(program, fs);
+    const char* attributes[] = {"a_pos", "a_other", "a_color", "a_tex", "a_corner"};
+    for (GLuint i = 0; i < 5; i++)
+        glBindAttribLocation(program, i, attributes[i]);
+    glLinkProgram(program);
+    glDeleteShader(vs);
+    glDeleteShader(fs);
+    GLint ok = 0;
+    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    if (!ok) {
+        char log[512] = "";
+        glGetProgramInfoLog(program, sizeof log, nullptr, log);
+        failure = std::string("the GLES 3 shaders do not link: ") + log;
+        std::replace(failure.begin(), failure.end(), '\n', ' ');
+        glDeleteProgram(program);
+        program = 0;
+        return false;
+    }
+    u = Uniforms{glGetUniformLocation(program, "u_mvp"),
+                 glGetUniformLocation(program, "u_texmat"),
+                 glGetUniformLocation(program, "u_half_viewport"),
+                 glGetUniformLocation(program, "u_kind"),
+                 glGetUniformLocation(program, "u_reach"),
+                 glGetUniformLocation(program, "u_end_reach"),
+                 glGetUniformLocation(program, "u_smooth"),
+                 glGetUniformLocation(program, "u_half"),
+                 glGetUniformLocation(program, "u_textured"),
+                 glGetUniformLocation(program, "u_texture")};
+    return true;
+}
+
+// The vertex array: one buffer of Vertex, refilled for every batch.
+static void build_vertex_array() {
+    glGenVertexArrays(1, &vertex_array);
+    glBindVertexArray(vertex_array);
+    glGenBuffers(1, &vertex_buffer);
+    glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer);
+    const struct {
+        GLint size;
+        size_t offset;
+    } fields[] = {{3, offsetof(Vertex, pos)},
+                  {3, offsetof(Vertex, other)},
+                  {4, offsetof(Vertex, color)},
+                  {2, offsetof(Vertex, tex)},
+                  {2, offsetof(Vertex, corner)}};
+    for (GLuint i = 0; i < 5; i++) {
+        glEnableVertexAttribArray(i);
+        glVertexAttribPointer(i, fields[i].size, GL_FLOAT, GL_FALSE, sizeof(Vertex),
+                              (const void*)fields[i].offset);
+    }
+}
+
+bool gles3_open(const char** why) {
+    program = vertex_array = vertex_buffer = 0;
+    if (!build_program()) {
+        *why = failure.c_str();
+        return false;
+    }
+    build_vertex_array();
+    glUseProgram(program);
+    glUniform1i(u.texture, 0);
+    gl_recorder_reset();
+    GLint viewport[4];
+    ::glGetIntegerv(GL_VIEWPORT, viewport);
+    gl_recorder_api.glViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
+    gl_recorder_clear_log();
+    return true;
+}
+
+// Batches.
+
+static const GlRecorder& model() {
+    return *gl_recorder();
+}
+
+// Vertex i of the batch, as a corner of a line's or point's quad.
+static void put(const GlBatch& b, int i, int other, float cx, float cy) {
+    Vertex v;
+    memcpy(v.pos, &b.v[(size_t)i * 3], sizeof v.pos);
+    memcpy(v.other, &b.v[(size_t)other * 3], sizeof v.other);
+    memcpy(v.color, &b.c[(size_t)i * 4], sizeof v.color);
+    memcpy(v.tex, &b.t[(size_t)i * 2], sizeof v.tex);
+    v.corner[0] = cx;
+    v.corner[1] = cy;
+    vertices.push_back(v);
+}
+
+// The segment from vertex a to vertex b as two triangles. The normal the shader takes at each
+// end turns with the direction, so side +1 at a lies with side -1 at b.
+static void put_segment(const GlBatch& b, int a, int e) {
+    put(b, a, e, 1, 0);
+    put(b, e, a, -1, 1);
+    put(b, e, a, 1, 1);
+    put(b, a, e, 1, 0);
+    put(b, e, a, 1, 1);
+    put(b, a, e, -1, 0);
+}
+
+static void put_point(const GlBatch& b, int i) {
+    const float corners[6][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, -1}, {1, 1}, {-1, 1}};
+    for (const auto& c : corners)
+        put(b, i, i, c[0], c[1]);
+}
+
+// Fills `vertices` for the batch; returns the kind and sets the GLES primitive to draw.
+static Kind gather(const GlBatch& b, GLenum* mode) {
+    vertices.clear();
+    int n = b.count();
+    *mode = GL_TRIANGLES;
+    switch (b.prim) {
+    case GL_POINTS:
+        for (int i = 0; i < n; i++)
+            put_point(b, i);
+        return KIND_POINTS;
+    case GL_LINES:
+        for (int i = 0; i + 1 < n; i += 2)
+            put_segment(b, i, i + 1);
+        return KIND_LINES;
+    case GL_LINE_STRIP:
+    case GL_LINE_LOOP:
+        for (int i = 0; i + 1 < n; i++)
+            put_segment(b, i, i + 1);
+        if (b.prim == GL_LINE_LOOP && n > 1)
+            put_segment(b, n - 1, 0);
+        return KIND_LINES;
+    case GL_QUADS:
+        // Each quad as the triangles (0, 1, 3) and (1, 2, 3), as the desktop driver splits it:
+        // the colours then interpolate across the same diagonal.
+        for (int q = 0; q + 3 < n; q += 4)
+            for (int k : {0, 1, 3, 1, 2, 3})
+                put(b, q + k, q + k, 0, 0);
+        return KIND_POLYGONS;
+    case GL_QUAD_STRIP:
+        *mode = GL_TRIANGLE_STRIP;
+        n &= ~1;
+        break;
+    case GL_POLYGON:
+        *mode = GL_TRIANGLE_FAN;
+        break;
+    default: // GL_TRIANGLES, GL_TRIANGLE_STRIP, GL_TRIANGLE_FAN are drawn as they are
+        *mode = b.prim;
+    }
+    for (int i = 0; i < n; i++)
+        put(b, i, i, 0, 0);
+    return KIND_POLYGONS;
+}
+
+static void set(GLenum cap, bool on) {
+    if (on)
+        glEnable(cap);
+    else
+        glDisable(cap);
+}
+
+// The batch's blend and depth state and the model's viewport, on the context.
+static void apply_state(const GlDrawState& s) {
+    const int* vp = model().viewport;
+    glViewport(vp[0], vp[1], vp[2], vp[3]);
+    set(GL_BLEND, s.blend);
+    glBlendFunc(s.blend_src, s.blend_dst);
+    set(GL_DEPTH_TEST, s.depth_test);
+    glDepthFunc(s.depth_func);
+    glDepthMask(s.depth_mask ? GL_TRUE : GL_FALSE);
+}
+
+static void draw(const GlBatch& b) {
+    GLenum mode;
+    Kind kind = gather(b, &mode);
+    if (vertices.empty())
+        return;
+    const GlDrawState& s = b.state;
+    apply_state(s);
+    bool textured = s.texture && s.bound_texture != 0;
+    glBindTexture(GL_TEXTURE_2D, textured ? s.bound_texture : 0);
+    GlMat4 mvp = gl_mat4_multiply(b.proj, b.mv);
+    glUniformMatrix4fv(u.mvp, 1, GL_FALSE, mvp.m);
+    glUniformMatrix4fv(u.texmat, 1, GL_FALSE, model().texture.back().m);
+    glUniform2f(u.half_viewport, 0.5f * (float)model().viewport[2],
+                0.5f * (float)model().viewport[3]);
+    glUniform1i(u.kind, kind);
+    glUniform1i(u.textured, textured);
+    // Aliased lines and points have whole-pixel widths of at least one; smooth ones are as
+    // given, their quads reaching one edge's width further.
+    bool smooth = kind == KIND_LINES ? s.line_smooth : kind == KIND_POINTS && s.point_smooth;
+    float width = kind == KIND_LINES ? s.line_width : s.point_size;
+    if (!smooth)
+        width = std::max(1.0f, std::round(width));
+    float half = 0.5f * width, margin = smooth ? smooth_edge : 0.0f;
+    glUniform1i(u.smooth, smooth);
+    glUniform1f(u.half, half);
+    glUniform1f(u.reach, half + margin);
+    glUniform1f(u.end_reach, margin);
+    glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)(vertices.size() * sizeof(Vertex)), vertices.data(),
+                 GL_STREAM_DRAW);
+    glDrawArrays(mode, 0, (GLsizei)vertices.size());
+}
+
+static void es_glEnd() {
+    gl_recorder_api.glEnd();
+    const GlRecorder& r = model();
+    if (!r.batches.empty())
+        draw(r.batches.back());
+    gl_recorder_clear_log();
+}
+
+static void es_glClear(GLbitfield mask) {
+    const GlRecorder& r = model();
+    glClearColor(r.clear_color[0], r.clear_color[1], r.clear_color[2], r.clear_color[3]);
+    glDepthMask(r.draw.depth_mask ? GL_TRUE : GL_FALSE); // the mask holds for clears too
+    glClear(mask & (GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT));
+    gl_recorder_clear_log();
+}
+
+// Textures. The model holds the binding; the context's follows it before each texture call.
+
+static void bind_model_texture() {
+    glBindTexture(GL_TEXTURE_2D, model().draw.bound_texture);
+}
+
+static void es_glGenTextures(GLsizei n, GLuint* t) {
+    glGenTextures(n, t);
+}
+static void es_glDeleteTextures(GLsizei n, const GLuint* t) {
+    glDeleteTextures(n, t);
+}
+static void es_glTexParameteri(GLenum target, GLenum pname, GLint param) {
+    bind_model_texture();
+    glTexParameteri(target, pname, param);
+}
+static void es_glTexParameterf(GLenum target, GLenum pname, GLfloat param) {
+    es_glTexParameteri(target, pname, (GLint)param); // every parameter the show sets is an enum
+}
+
+// RGBA bytes as a texture of that internal format holds them for GL_MODULATE: an alpha-only one
+// as white with that alpha, an RGB one as opaque.
+static std::vector<unsigned char> as_held(GLint internalformat, const unsigned char* rgba,
+                                          size_t pixels) {
+    std::vector<unsigned char> out(rgba, rgba + pixels * 4);
+    bool alpha_only = internalformat == GL_ALPHA || internalformat == GL_ALPHA8;
+    bool opaque = internalformat == 3 || internalformat == GL_RGB || internalformat == GL_RGB8;
+    for (size_t i = 0; i < pixels; i++) {
+        if (alpha_only)
+            memset(&out[i * 4], 0xFF, 3);
+        if (opaque)
+            out[i * 4 + 3] = 0xFF;
+    }
+    return out;
+}
+
+// Only RGBA bytes are converted, which is all the show passes; anything else goes through as is.
+static void es_glTexImage2D(GLenum target, GLint level, GLint internalformat, GLsizei w, GLsizei h,
+                            GLint, GLenum format, GLenum type, const GLvoid* pixels) {
+    bind_model_texture();
+    if (format != GL_RGBA || type != GL_UNSIGNED_BYTE || !pixels) {
+        glTexImage2D(target, level, (GLint)format, w, h, 0, format, type, pixels);
+        return;
+    }
+    std::vector<unsigned char> held =
+        as_held(internalformat, (const unsigned char*)pixels, (size_t)w * (size_t)h);
+    glTexImage2D(target, level, GL_RGBA, w, h, 0, GL_RGBA, GL_UNSIGNED_BYTE, held.data());
+}
+
+int gles3_mipmap_side(int n) {
+    int p = 1;
+    for (; n > 3; n >>= 1)
+        p <<= 1;
+    return n == 3 ? p * 4 : p * n;
+}
+
+// The source range [lo, hi) a target pixel covers along one side, at least one pixel wide.
+static void footprint(int i, float ratio, float* lo, float* hi) {
+    *lo = (float)i * ratio;
+    *hi = *lo + ratio;
+    if (ratio < 1) {
+        float centre = *lo + 0.5f * ratio;
+        *lo = centre - 0.5f;
+        *hi = centre + 0.5f;
+    }
+}
+
+void gles3_scale_rgba(const unsigned char* src, int w, int h, unsigned char* dst, int sw, int sh) {
+    float rx = (float)w / (float)sw, ry = (float)h / (float)sh;
+    for (int y = 0; y < sh; y++) {
+        float y0, y1;
+        footprint(y, ry, &y0, &y1);
+        for (int x = 0; x < sw; x++) {
+            float x0, x1;
+            footprint(x, rx, &x0, &x1);
+            float sum[4] = {0, 0, 0, 0}, area = 0;
+            for (int sy = (int)std::floor(y0); (float)sy < y1; sy++) {
+                float wy = std::min(y1, (float)sy + 1) - std::max(y0, (float)sy);
+                int cy = std::min(std::max(sy, 0), h - 1);
+                for (int sx = (int)std::floor(x0); (float)sx < x1; sx++) {
+                    float wx = std::min(x1, (float)sx + 1) - std::max(x0, (float)sx);
+                    int cx = std::min(std::max(sx, 0), w - 1);
+                    const unsigned char* p = src + ((size_t)cy * (size_t)w + (size_t)cx) * 4;
+                    for (int k = 0; k < 4; k++)
+                        sum[k] += wx * wy * (float)p[k];
+                    area += wx * wy;
+                }
+            }
+            unsigned char* q = dst + ((size_t)y * (size_t)sw + (size_t)x) * 4;
+            for (int k = 0; k < 4; k++)
+                q[k] = (unsigned char)(sum[k] / area + 0.5f);
+        }
+    }
+}
+
+// As GLU builds them: the picture scaled to power-of-two sides first, then halved level by level
+// (here by the context's glGenerateMipmap).
+static GLint es_gluBuild2DMipmaps(GLenum target, GLint components, GLint w, GLint h, GLenum format,
+                                  GLenum type, const void* data) {
+    if (format != GL_RGBA || type != GL_UNSIGNED_BYTE || w < 1 || h < 1)
+        return GL_INVALID_ENUM;
+    int sw = gles3_mipmap_side(w), sh = gles3_mipmap_side(h);
+    std::vector<unsigned char> scaled((size_t)sw * (size_t)sh * 4);
+    if (sw == w && sh == h)
+        memcpy(scaled.data(), data, scaled.size());
+    else
+        gles3_scale_rgba((const unsigned char*)data, w, h, scaled.data(), sw, sh);
+    es_glTexImage2D(target, 0, components, sw, sh, 0, GL_RGBA, GL_UNSIGNED_BYTE, scaled.data());
+    glGenerateMipmap(target);
+    return 0;
+}
+
+static void es_glCopyTexImage2D(GLenum target, GLint level, GLenum internalformat, GLint x, GLint y,
+                                GLsizei w, GLsizei h, GLint) {
+    bind_model_texture();
+    glCopyTexImage2D(target, level, internalformat, x, y, w, h, 0);
+}
+
+// Queries the model cannot answer: the context's own buffers.
+static void es_glGetIntegerv(GLenum pname, GLint* p) {
+    if (pname == GL_ALPHA_BITS || pname == GL_DEPTH_BITS)
+        glGetIntegerv(pname, p);
+    else
+        gl_recorder_api.glGetIntegerv(pname, p);
+}
+
+static void es_glPixelStorei(GLenum pname, GLint param) {
+    glPixelStorei(pname, param);
+}
+
+// GLES reads RGBA bytes in any case; other layouts are taken from those.
+static void es_glReadPixels(GLint x, GLint y, GLsizei w, GLsizei h, GLenum format, GLenum type,
+                            GLvoid* pixels) {
+    if (format == GL_RGBA && type == GL_UNSIGNED_BYTE) {
+        glReadPixels(x, y, w, h, format, type, pixels);
+        return;
+    }
+    std::vector<unsigned char> rgba((size_t)w * (size_t)h * 4);
+    GLint pack = 4;
+    glGetIntegerv(GL_PACK_ALIGNMENT, &pack);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, w, h, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    glPixelStorei(GL_PACK_ALIGNMENT, pack);
+    // Only GL_RGB bytes are asked for besides RGBA; rows padded to the pack alignment.
+    size_t row = ((size_t)w * 3 + (size_t)pack - 1) / (size_t)pack * (size_t)pack;
+    for (GLsizei r = 0; r < h; r++)
+        for (GLsizei c = 0; c < w; c++)
+            memcpy((unsigned char*)pixels + (size_t)r * row + (size_t)c * 3,
+                   &rgba[((size_t)r * (size_t)w + (size_t)c) * 4], 3);
+}
+
+static void es_glFinish() {
+    glFinish();
+}
+
+GlApi gles3_api() {
+    GlApi t = gl_recorder_api;
+    t.glEnd = es_glEnd;
+    t.glClear = es_glClear;
+    t.glGenTextures = es_glGenTextures;
+    t.glDeleteTextures = es_glDeleteTextures;
+    t.glTexParameteri = es_glTexParameteri;
+    t.glTexParameterf = es_glTexParameterf;
+    t.glTexImage2D = es_glTexImage2D;
+    t.glCopyTexImage2D = es_glCopyTexImage2D;
+    t.gluBuild2DMipmaps = es_gluBuild2DMipmaps;
+    t.glGetIntegerv = es_glGetIntegerv;
+    t.glPixelStorei = es_glPixelStorei;
+    t.glReadPixels = es_glReadPixels;
+    t.glFinish = es_glFinish;
+    return t;
+}

@@ -1,0 +1,32 @@
+// The GLES 3 back end of the GL layer: the show's immediate-mode calls drawn with shaders on
+// OpenGL ES 3.0, which is WebGL 2 in a browser, over the recorder's model of the GL state.
+//
+// The recorder (engine/glrecorder.h) keeps the state: matrix stacks, enables, blend, depth,
+// widths, current colour, bound texture, viewport, the attribute stack; queries answer from it.
+// At each glEnd the batch goes to the GPU as one vertex array: polygons as triangles, lines and
+// points as quads of two triangles that the vertex shader widens in window pixels, with a
+// one-pixel antialiased edge where GL_LINE_SMOOTH or GL_POINT_SMOOTH is on (points then round).
+// The fragment shader modulates the colour by the texture (GL_MODULATE). The blend, depth and
+// viewport state of the batch is set on the context before it is drawn. Textures, clears, the
+// copies to a texture and reads go to the context directly; textures are held as RGBA.
+#ifndef ORDUNE_ENGINE_GLES3_H
+#define ORDUNE_ENGINE_GLES3_H
+
+#include "engine/gl.h"
+
+// Compiles the shaders and makes the buffers in the current OpenGL ES 3 context, and resets the
+// state model to a fresh context's, with that context's viewport. On failure returns false and
+// sets *why to one line naming the cause (valid until the next call).
+bool gles3_open(const char** why);
+// The back end's table: the recorder's entries, with those that draw, clear, read or hold
+// textures replaced by ones that also do so on the context.
+GlApi gles3_api();
+
+// GLU's choice of size for a side of a mipmapped texture: the power of two nearest to n, taking
+// the larger one only when the bit below the highest is set (61 -> 64, 22 -> 16). n >= 1.
+int gles3_mipmap_side(int n);
+// Scales RGBA pixels from w x h to sw x sh by averaging the area each target pixel covers (at
+// least one source pixel, centred on it), as GLU does before building mipmaps.
+void gles3_scale_rgba(const unsigned char* src, int w, int h, unsigned char* dst, int sw, int sh);
+
+#endif
