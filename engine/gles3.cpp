@@ -16,8 +16,8 @@
 // What a batch is drawn as; the shaders' u_kind.
 enum Kind { KIND_POLYGONS = 0, KIND_LINES = 1, KIND_POINTS = 2 };
 
-// The width in pixels of the antialiased edge of smooth lines and points, and how far the quad
-// reaches past the line's side or the point's rim to hold it.
+// The width in pixels of the antialiased edge of smooth lines, and how far the quad reaches past
+// the line's side or the point's rim to hold it.
 static const float smooth_edge = 1.0f;
 
 static const char* vertex_source = R"(#version 300 es
@@ -75,7 +75,8 @@ void main() {
     vec2 dir = len > 0.0 ? (wq - wp) / len : vec2(a_corner.y == 0.0 ? 1.0 : -1.0, 0.0);
     vec2 normal = vec2(-dir.y, dir.x);
     vec2 w = wp + normal * a_corner.x * u_reach - dir * u_end_reach;
-    v_offset = vec2(a_corner.x * u_reach, 0.0);
+    // The normal turns with the direction, so the side's sign does too at the second end.
+    v_offset = vec2((a_corner.y == 0.0 ? a_corner.x : -a_corner.x) * u_reach, 0.0);
     v_along = a_corner.y == 0.0 ? vec2(-u_end_reach, len + u_end_reach)
                                 : vec2(len + u_end_reach, -u_end_reach);
     gl_Position = vec4(w / u_half_viewport, p.z / p.w, 1.0);
@@ -86,7 +87,7 @@ static const char* fragment_source = R"(#version 300 es
 precision highp float;
 precision highp int; // as the vertex shader's, which shares u_kind
 uniform int u_kind;
-uniform bool u_smooth;   // lines and points: antialiased edge
+uniform bool u_smooth;   // lines: an antialiased edge; points: round
 uniform float u_half;    // half the line width or point size, pixels
 uniform bool u_textured; // GL_TEXTURE_2D on with a texture bound: modulate by it
 uniform sampler2D u_texture;
@@ -102,7 +103,7 @@ void main() {
         cover = clamp(u_half + 0.5 - abs(v_offset.x), 0.0, 1.0) *
                 clamp(min(v_along.x, v_along.y) + 0.5, 0.0, 1.0);
     else if (u_smooth && u_kind == 2)
-        cover = clamp(u_half + 0.5 - length(v_offset), 0.0, 1.0);
+        cover = length(v_offset) <= u_half ? 1.0 : 0.0; // round, with a hard rim
     if (cover <= 0.0)
         discard;
     vec4 c = v_color;
@@ -344,6 +345,10 @@ static void draw(const GlBatch& b) {
     if (!smooth)
         width = std::max(1.0f, std::round(width));
     float half = 0.5f * width, margin = smooth ? smooth_edge : 0.0f;
+    // Mesa's llvmpipe, which the show was made on, draws smooth points as discs with a hard rim
+    // holding the pixel centres within max(size / 2, 1): so do these.
+    if (smooth && kind == KIND_POINTS)
+        half = std::max(half, 1.0f);
     glUniform1i(u.smooth, smooth);
     glUniform1f(u.half, half);
     glUniform1f(u.reach, half + margin);

@@ -5,7 +5,7 @@
 // widths, current colour, bound texture, viewport, the attribute stack; queries answer from it.
 // At each glEnd the batch goes to the GPU as one vertex array: polygons as triangles, lines and
 // points as quads of two triangles that the vertex shader widens in window pixels, with a
-// one-pixel antialiased edge where GL_LINE_SMOOTH or GL_POINT_SMOOTH is on (points then round).
+// one-pixel antialiased edge where GL_LINE_SMOOTH is on; GL_POINT_SMOOTH makes points round.
 // The fragment shader modulates the colour by the texture (GL_MODULATE). The blend, depth and
 // viewport state of the batch is set on the context before it is drawn. Textures, clears, the
 // copies to a texture and reads go to the context directly; textures are held as RGBA.
