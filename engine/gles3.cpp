@@ -430,7 +430,8 @@ int gles3_mipmap_side(int n) {
     return n == 3 ? p * 4 : p * n;
 }
 
-// The source range [lo, hi) a target pixel covers along one side, at least one pixel wide.
+// The source range [lo, hi) a target pixel covers along one side, at least one pixel wide; it may
+// reach past the edges, where the picture wraps round.
 static void footprint(int i, float ratio, float* lo, float* hi) {
     *lo = (float)i * ratio;
     *hi = *lo + ratio;
@@ -452,10 +453,10 @@ void gles3_scale_rgba(const unsigned char* src, int w, int h, unsigned char* dst
             float sum[4] = {0, 0, 0, 0}, area = 0;
             for (int sy = (int)std::floor(y0); (float)sy < y1; sy++) {
                 float wy = std::min(y1, (float)sy + 1) - std::max(y0, (float)sy);
-                int cy = std::min(std::max(sy, 0), h - 1);
+                int cy = (sy + h) % h;
                 for (int sx = (int)std::floor(x0); (float)sx < x1; sx++) {
                     float wx = std::min(x1, (float)sx + 1) - std::max(x0, (float)sx);
-                    int cx = std::min(std::max(sx, 0), w - 1);
+                    int cx = (sx + w) % w;
                     const unsigned char* p = src + ((size_t)cy * (size_t)w + (size_t)cx) * 4;
                     for (int k = 0; k < 4; k++)
                         sum[k] += wx * wy * (float)p[k];
@@ -464,7 +465,7 @@ void gles3_scale_rgba(const unsigned char* src, int w, int h, unsigned char* dst
             }
             unsigned char* q = dst + ((size_t)y * (size_t)sw + (size_t)x) * 4;
             for (int k = 0; k < 4; k++)
-                q[k] = (unsigned char)(sum[k] / area + 0.5f);
+                q[k] = (unsigned char)(sum[k] / area);
         }
     }
 }

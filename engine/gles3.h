@@ -25,8 +25,10 @@ GlApi gles3_api();
 // GLU's choice of size for a side of a mipmapped texture: the power of two nearest to n, taking
 // the larger one only when the bit below the highest is set (61 -> 64, 22 -> 16). n >= 1.
 int gles3_mipmap_side(int n);
-// Scales RGBA pixels from w x h to sw x sh by averaging the area each target pixel covers (at
-// least one source pixel, centred on it), as GLU does before building mipmaps.
+// Scales RGBA pixels from w x h to sw x sh as gluScaleImage does: each target pixel averages the
+// source area it covers, at least one pixel wide and centred on it, wrapping round at the edges,
+// and truncates. GLU scales so before building mipmaps (there it may differ by a few levels
+// where a side grows).
 void gles3_scale_rgba(const unsigned char* src, int w, int h, unsigned char* dst, int sw, int sh);
 
 #endif
