@@ -1,6 +1,7 @@
-// Offline rendering throughput with the platform GL of a headless EGL context (Mesa's llvmpipe
-// where there is no GPU): frames drawn, finished and read back at 1024x768, per scene window and
-// for the whole show at 60 fps, against real time.
+// Offline rendering throughput on a headless EGL context (Mesa's llvmpipe where there is no GPU):
+// frames drawn, finished and read back at 1024x768, per scene window and for the whole show at
+// 60 fps, against real time; through the platform GL, then the same frames through the GLES 3
+// back end on an OpenGL ES context, side by side.
 //
 // A frame subset keeps the run short: every `bench_stride`-th frame of the show is rendered;
 // the frames between are played through the null back end, untimed, so every rendered frame is
@@ -40,7 +41,45 @@ std::vector<long> frames_of(const SceneEntry& e, long from) {
 
 std::vector<std::vector<long>> scene_frames; // per timeline entry
 
-void bench_window(benchmark::State& state, int scene) {
+enum Backend { PLATFORM, ES3 };
+const char* const backend_prefix[] = {"render/", "render_es3/"};
+Backend current = PLATFORM;
+
+// The show, from its start, on a fresh context of that back end; false with why on failure.
+bool open_backend(Backend b, std::string* why) {
+    if (!(b == ES3 ? egl_open_es3(bench_width, bench_height, why)
+                   : egl_open(bench_width, bench_height, why)))
+        return false;
+    fprintf(stderr, "ordune_bench_render: %s\n", egl_renderer().c_str());
+    const char* es3_why = "";
+    if (b == ES3 && !gl_use_es3(&es3_why)) {
+        *why = es3_why;
+        egl_close();
+        return false;
+    }
+    if (b == PLATFORM)
+        gl_use_platform();
+    offline_begin();
+    current = b;
+    next_frame = 0;
+    return true;
+}
+
+void close_backend() {
+    offline_end();
+    gl_use_null();
+    egl_close();
+}
+
+void bench_window(benchmark::State& state, int scene, Backend backend) {
+    if (backend != current) {
+        close_backend();
+        std::string why;
+        if (!open_backend(backend, &why)) {
+            state.SkipWithError(why.c_str());
+            return;
+        }
+    }
     const std::vector<long>& frames = scene_frames[scene];
     size_t i = 0;
     for (auto _ : state) {
@@ -56,29 +95,34 @@ void bench_window(benchmark::State& state, int scene) {
 }
 
 void write_tables(const std::vector<BenchResult>& results, FILE* out) {
-    fprintf(out, "| window | frames rendered | ms a frame | frames/s | real time |\n");
-    fprintf(out, "|---|---|---|---|---|\n");
+    fprintf(out,
+            "| window | frames rendered | ms a frame | frames/s | real time | GLES 3 frames/s | "
+            "GLES 3 / platform |\n");
+    fprintf(out, "|---|---|---|---|---|---|---|\n");
     long frames = 0;
-    double seconds = 0;
+    double seconds = 0, es3_seconds = 0;
     for (int i = 0; i < TIMELINE_SCENES; i++) {
         const SceneEntry& e = scenes[i];
-        const BenchResult* r = bench_find(results, std::string("render/") + e.name);
-        if (!r || r->iterations == 0)
+        const BenchResult* r = bench_find(results, backend_prefix[PLATFORM] + std::string(e.name));
+        const BenchResult* q = bench_find(results, backend_prefix[ES3] + std::string(e.name));
+        if (!r || r->iterations == 0 || !q || q->iterations == 0)
             continue;
         frames += r->iterations;
         seconds += r->total_seconds;
-        double fps = 1 / r->seconds;
-        fprintf(out, "| %s | %ld | %.1f | %.1f | %.2fx |\n", e.name, r->iterations,
-                r->seconds * 1e3, fps, fps / bench_fps);
+        es3_seconds += q->total_seconds;
+        double fps = 1 / r->seconds, es3_fps = 1 / q->seconds;
+        fprintf(out, "| %s | %ld | %.1f | %.1f | %.2fx | %.1f | %.2f |\n", e.name, r->iterations,
+                r->seconds * 1e3, fps, fps / bench_fps, es3_fps, es3_fps / fps);
     }
     if (frames > 0) {
-        double fps = frames / seconds;
-        fprintf(out, "| whole show | %ld | %.1f | %.1f | %.2fx |\n", frames, 1e3 / fps, fps,
-                fps / bench_fps);
+        double fps = frames / seconds, es3_fps = frames / es3_seconds;
+        fprintf(out, "| whole show | %ld | %.1f | %.1f | %.2fx | %.1f | %.2f |\n", frames,
+                1e3 / fps, fps, fps / bench_fps, es3_fps, es3_fps / fps);
     }
     fprintf(out,
             "\nEvery %ld-th frame of the show at %g fps, %dx%d; \"real time\" is frames/s "
-            "over %g.\n",
+            "over %g. The GLES 3 columns: the same frames through the GLES 3 back end of the GL "
+            "layer on an OpenGL ES context of the same driver, in the same run.\n",
             bench_stride, bench_fps, bench_width, bench_height, bench_fps);
 }
 
@@ -86,27 +130,25 @@ void write_tables(const std::vector<BenchResult>& results, FILE* out) {
 
 int main(int argc, char** argv) {
     std::string why;
-    if (!egl_open(bench_width, bench_height, &why)) {
+    if (!open_backend(PLATFORM, &why)) {
         fprintf(stderr, "ordune_bench_render: %s\n", why.c_str());
         return 1;
     }
-    fprintf(stderr, "ordune_bench_render: %s\n", egl_renderer().c_str());
-    gl_use_platform();
-    offline_begin();
 
     long from = 0;
     for (int i = 0; i < TIMELINE_SCENES; i++) {
         scene_frames.push_back(frames_of(scenes[i], from));
-        if (scene_frames[i].empty())
-            continue;
-        from = scene_frames[i].back() + 1;
-        benchmark::RegisterBenchmark((std::string("render/") + scenes[i].name).c_str(),
-                                     bench_window, i)
-            ->Iterations((long)scene_frames[i].size())
-            ->Unit(benchmark::kMillisecond);
+        if (!scene_frames[i].empty())
+            from = scene_frames[i].back() + 1;
     }
+    for (Backend b : {PLATFORM, ES3})
+        for (int i = 0; i < TIMELINE_SCENES; i++)
+            if (!scene_frames[i].empty())
+                benchmark::RegisterBenchmark(
+                    (backend_prefix[b] + std::string(scenes[i].name)).c_str(), bench_window, i, b)
+                    ->Iterations((long)scene_frames[i].size())
+                    ->Unit(benchmark::kMillisecond);
     int status = bench_main(argc, argv, write_tables);
-    offline_end();
-    egl_close();
+    close_backend();
     return status;
 }

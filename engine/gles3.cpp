@@ -283,16 +283,18 @@ static Kind gather(const GlBatch& b, GLenum* mode) {
             put_segment(b, n - 1, 0);
         return KIND_LINES;
     case GL_QUADS:
-        // Each quad as the triangles (0, 1, 3) and (1, 2, 3), as the desktop driver splits it:
-        // the colours then interpolate across the same diagonal.
+        // Each quad split along its diagonal 0-2 as the desktop driver splits it, so that the
+        // colours interpolate alike.
         for (int q = 0; q + 3 < n; q += 4)
-            for (int k : {0, 1, 3, 1, 2, 3})
+            for (int k : {0, 1, 2, 0, 2, 3})
                 put(b, q + k, q + k, 0, 0);
         return KIND_POLYGONS;
     case GL_QUAD_STRIP:
-        *mode = GL_TRIANGLE_STRIP;
-        n &= ~1;
-        break;
+        // Quad i is (2i, 2i + 1, 2i + 3, 2i + 2), split along its diagonal 2i to 2i + 3 likewise.
+        for (int q = 0; q + 3 < n; q += 2)
+            for (int k : {0, 1, 3, 0, 3, 2})
+                put(b, q + k, q + k, 0, 0);
+        return KIND_POLYGONS;
     case GL_POLYGON:
         *mode = GL_TRIANGLE_FAN;
         break;
