@@ -13,18 +13,18 @@
 #include <string>
 #include <vector>
 
-// What a batch is drawn as; the shaders' u_kind.
-enum Kind { KIND_POLYGONS = 0, KIND_LINES = 1, KIND_POINTS = 2 };
+// What a batch is drawn as; each kind has programs of its own (KIND in the shaders).
+enum Kind { KIND_POLYGONS = 0, KIND_LINES = 1, KIND_POINTS = 2, KINDS = 3 };
 
 // The width in pixels of the antialiased edge of smooth lines, and how far the quad reaches past
 // the line's side or the point's rim to hold it.
 static const float smooth_edge = 1.0f;
 
-static const char* vertex_source = R"(#version 300 es
+// The shaders follow `#version 300 es` and the definitions of KIND and TEXTURED (0 or 1).
+static const char* vertex_source = R"(
 uniform mat4 u_mvp;
 uniform mat4 u_texmat;
 uniform vec2 u_half_viewport; // half the viewport's size in pixels
-uniform int u_kind;           // 0 polygons, 1 lines, 2 points
 uniform float u_reach;        // lines and points: how far the quad reaches across, pixels
 uniform float u_end_reach;    // lines: how far the quad reaches past each end, pixels
 in vec3 a_pos;
@@ -44,21 +44,18 @@ void main() {
     v_offset = vec2(0.0);
     v_along = vec2(0.0);
     vec4 p = u_mvp * vec4(a_pos, 1.0);
-    if (u_kind == 0) {
-        gl_Position = p;
-        return;
-    }
+#if KIND == 0
+    gl_Position = p;
+#elif KIND == 2
     // Lines and points are widened in window pixels, so they are placed with w = 1: the edge
     // distances then interpolate linearly across the screen.
-    if (u_kind == 2) {
-        if (any(greaterThan(abs(p.xyz), vec3(p.w)))) {
-            gl_Position = outside; // a point whose centre is clipped is not drawn at all
-            return;
-        }
-        v_offset = a_corner * u_reach;
-        gl_Position = vec4(p.xy / p.w + v_offset / u_half_viewport, p.z / p.w, 1.0);
+    if (any(greaterThan(abs(p.xyz), vec3(p.w)))) {
+        gl_Position = outside; // a point whose centre is clipped is not drawn at all
         return;
     }
+    v_offset = a_corner * u_reach;
+    gl_Position = vec4(p.xy / p.w + v_offset / u_half_viewport, p.z / p.w, 1.0);
+#else
     // The segment is cut at the near plane first (distance z + w in clip space).
     vec4 q = u_mvp * vec4(a_other, 1.0);
     float dp = p.z + p.w, dq = q.z + q.w;
@@ -80,16 +77,14 @@ void main() {
     v_along = a_corner.y == 0.0 ? vec2(-u_end_reach, len + u_end_reach)
                                 : vec2(len + u_end_reach, -u_end_reach);
     gl_Position = vec4(w / u_half_viewport, p.z / p.w, 1.0);
+#endif
 }
 )";
 
-static const char* fragment_source = R"(#version 300 es
+static const char* fragment_source = R"(
 precision highp float;
-precision highp int; // as the vertex shader's, which shares u_kind
-uniform int u_kind;
-uniform bool u_smooth;   // lines: an antialiased edge; points: round
-uniform float u_half;    // half the line width or point size, pixels
-uniform bool u_textured; // GL_TEXTURE_2D on with a texture bound: modulate by it
+uniform bool u_smooth; // lines: an antialiased edge; points: round
+uniform float u_half;  // half the line width or point size, pixels
 uniform sampler2D u_texture;
 in vec4 v_color;
 in vec2 v_tex;
@@ -98,18 +93,23 @@ in vec2 v_along;
 out vec4 colour;
 
 void main() {
-    float cover = 1.0;
-    if (u_smooth && u_kind == 1)
-        cover = clamp(u_half + 0.5 - abs(v_offset.x), 0.0, 1.0) *
-                clamp(min(v_along.x, v_along.y) + 0.5, 0.0, 1.0);
-    else if (u_smooth && u_kind == 2)
-        cover = length(v_offset) <= u_half ? 1.0 : 0.0; // round, with a hard rim
-    if (cover <= 0.0)
-        discard;
     vec4 c = v_color;
-    if (u_textured)
-        c *= texture(u_texture, v_tex);
-    colour = vec4(c.rgb, c.a * cover);
+#if TEXTURED
+    c *= texture(u_texture, v_tex); // GL_MODULATE
+#endif
+#if KIND == 1
+    if (u_smooth) {
+        float cover = clamp(u_half + 0.5 - abs(v_offset.x), 0.0, 1.0) *
+                      clamp(min(v_along.x, v_along.y) + 0.5, 0.0, 1.0);
+        if (cover <= 0.0)
+            discard;
+        c.a *= cover;
+    }
+#elif KIND == 2
+    if (u_smooth && length(v_offset) > u_half)
+        discard; // round, with a hard rim
+#endif
+    colour = c;
 }
 )";
 
@@ -119,28 +119,33 @@ struct Vertex {
 };
 
 namespace {
-struct Uniforms {
-    GLint mvp, texmat, half_viewport, kind, reach, end_reach, smooth, half, textured, texture;
+struct Program {
+    GLuint id;
+    GLint mvp, texmat, half_viewport, reach, end_reach, smooth, half, texture;
 };
 } // namespace
 
-static GLuint program, vertex_array, vertex_buffer;
-static Uniforms u;
+static Program programs[KINDS][2]; // by kind, then untextured or textured
+static GLuint vertex_array, vertex_buffer;
 static std::vector<Vertex> vertices; // the batch being drawn; kept for its capacity
 static std::string failure;
 
-// Shaders and program.
+// Shaders and programs.
 
-static GLuint compile(GLenum type, const char* source, const char* what) {
+static GLuint compile(GLenum type, const char* source, int kind, bool textured) {
+    std::string text = "#version 300 es\n#define KIND " + std::to_string(kind) +
+                       "\n#define TEXTURED " + (textured ? "1" : "0") + "\n" + source;
+    const char* t = text.c_str();
     GLuint s = glCreateShader(type);
-    glShaderSource(s, 1, &source, nullptr);
+    glShaderSource(s, 1, &t, nullptr);
     glCompileShader(s);
     GLint ok = 0;
     glGetShaderiv(s, GL_COMPILE_STATUS, &ok);
     if (!ok) {
         char log[512] = "";
         glGetShaderInfoLog(s, sizeof log, nullptr, log);
-        failure = std::string("the GLES 3 ") + what + " shader does not compile: " + log;
+        failure = std::string("the GLES 3 ") + (type == GL_VERTEX_SHADER ? "vertex" : "fragment") +
+                  " shader does not compile: " + log;
         std::replace(failure.begin(), failure.end(), '\n', ' ');
         glDeleteShader(s);
         return 0;
@@ -148,43 +153,43 @@ static GLuint compile(GLenum type, const char* source, const char* what) {
     return s;
 }
 
-static bool build_program() {
-    GLuint vs = compile(GL_VERTEX_SHADER, vertex_source, "vertex");
-    GLuint fs = vs ? compile(GL_FRAGMENT_SHADER, fragment_source, "fragment") : 0;
+static bool build_program(int kind, bool textured, Program* p) {
+    GLuint vs = compile(GL_VERTEX_SHADER, vertex_source, kind, textured);
+    GLuint fs = vs ? compile(GL_FRAGMENT_SHADER, fragment_source, kind, textured) : 0;
     if (!fs) {
         glDeleteShader(vs);
         return false;
     }
-    program = glCreateProgram();
-    glAttachShader(program, vs);
-    glAttachShader(program, fs);
+    GLuint id = glCreateProgram();
+    glAttachShader(id, vs);
+    glAttachShader(id, fs);
     const char* attributes[] = {"a_pos", "a_other", "a_color", "a_tex", "a_corner"};
     for (GLuint i = 0; i < 5; i++)
-        glBindAttribLocation(program, i, attributes[i]);
-    glLinkProgram(program);
+        glBindAttribLocation(id, i, attributes[i]);
+    glLinkProgram(id);
     glDeleteShader(vs);
     glDeleteShader(fs);
     GLint ok = 0;
-    glGetProgramiv(program, GL_LINK_STATUS, &ok);
+    glGetProgramiv(id, GL_LINK_STATUS, &ok);
     if (!ok) {
         char log[512] = "";
-        glGetProgramInfoLog(program, sizeof log, nullptr, log);
+        glGetProgramInfoLog(id, sizeof log, nullptr, log);
         failure = std::string("the GLES 3 shaders do not link: ") + log;
         std::replace(failure.begin(), failure.end(), '\n', ' ');
-        glDeleteProgram(program);
-        program = 0;
+        glDeleteProgram(id);
         return false;
     }
-    u = Uniforms{glGetUniformLocation(program, "u_mvp"),
-                 glGetUniformLocation(program, "u_texmat"),
-                 glGetUniformLocation(program, "u_half_viewport"),
-                 glGetUniformLocation(program, "u_kind"),
-                 glGetUniformLocation(program, "u_reach"),
-                 glGetUniformLocation(program, "u_end_reach"),
-                 glGetUniformLocation(program, "u_smooth"),
-                 glGetUniformLocation(program, "u_half"),
-                 glGetUniformLocation(program, "u_textured"),
-                 glGetUniformLocation(program, "u_texture")};
+    *p = Program{id,
+                 glGetUniformLocation(id, "u_mvp"),
+                 glGetUniformLocation(id, "u_texmat"),
+                 glGetUniformLocation(id, "u_half_viewport"),
+                 glGetUniformLocation(id, "u_reach"),
+                 glGetUniformLocation(id, "u_end_reach"),
+                 glGetUniformLocation(id, "u_smooth"),
+                 glGetUniformLocation(id, "u_half"),
+                 glGetUniformLocation(id, "u_texture")};
+    glUseProgram(id);
+    glUniform1i(p->texture, 0);
     return true;
 }
 
@@ -210,14 +215,13 @@ static void build_vertex_array() {
 }
 
 bool gles3_open(const char** why) {
-    program = vertex_array = vertex_buffer = 0;
-    if (!build_program()) {
-        *why = failure.c_str();
-        return false;
-    }
+    for (int kind = 0; kind < KINDS; kind++)
+        for (int textured = 0; textured < 2; textured++)
+            if (!build_program(kind, textured, &programs[kind][textured])) {
+                *why = failure.c_str();
+                return false;
+            }
     build_vertex_array();
-    glUseProgram(program);
-    glUniform1i(u.texture, 0);
     gl_recorder_reset();
     GLint viewport[4];
     ::glGetIntegerv(GL_VIEWPORT, viewport);
@@ -333,13 +337,13 @@ static void draw(const GlBatch& b) {
     apply_state(s);
     bool textured = s.texture && s.bound_texture != 0;
     glBindTexture(GL_TEXTURE_2D, textured ? s.bound_texture : 0);
+    const Program& p = programs[kind][textured];
+    glUseProgram(p.id);
     GlMat4 mvp = gl_mat4_multiply(b.proj, b.mv);
-    glUniformMatrix4fv(u.mvp, 1, GL_FALSE, mvp.m);
-    glUniformMatrix4fv(u.texmat, 1, GL_FALSE, model().texture.back().m);
-    glUniform2f(u.half_viewport, 0.5f * (float)model().viewport[2],
+    glUniformMatrix4fv(p.mvp, 1, GL_FALSE, mvp.m);
+    glUniformMatrix4fv(p.texmat, 1, GL_FALSE, model().texture.back().m);
+    glUniform2f(p.half_viewport, 0.5f * (float)model().viewport[2],
                 0.5f * (float)model().viewport[3]);
-    glUniform1i(u.kind, kind);
-    glUniform1i(u.textured, textured);
     // Aliased lines and points have whole-pixel widths of at least one; smooth ones are as
     // given, their quads reaching one edge's width further.
     bool smooth = kind == KIND_LINES ? s.line_smooth : kind == KIND_POINTS && s.point_smooth;
@@ -351,10 +355,10 @@ static void draw(const GlBatch& b) {
     // holding the pixel centres within max(size / 2, 1): so do these.
     if (smooth && kind == KIND_POINTS)
         half = std::max(half, 1.0f);
-    glUniform1i(u.smooth, smooth);
-    glUniform1f(u.half, half);
-    glUniform1f(u.reach, half + margin);
-    glUniform1f(u.end_reach, margin);
+    glUniform1i(p.smooth, smooth);
+    glUniform1f(p.half, half);
+    glUniform1f(p.reach, half + margin);
+    glUniform1f(p.end_reach, margin);
     glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)(vertices.size() * sizeof(Vertex)), vertices.data(),
                  GL_STREAM_DRAW);
     glDrawArrays(mode, 0, (GLsizei)vertices.size());
