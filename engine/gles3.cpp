@@ -126,8 +126,10 @@ struct Program {
 } // namespace
 
 static Program programs[KINDS][2]; // by kind, then untextured or textured
-static GLuint vertex_array, vertex_buffer;
-static std::vector<Vertex> vertices; // the batch being drawn; kept for its capacity
+static GLuint vertex_array, vertex_buffer, index_buffer;
+// The batch being drawn, as triangles over its vertices; kept for their capacity.
+static std::vector<Vertex> vertices;
+static std::vector<GLuint> indices;
 static std::string failure;
 
 // Shaders and programs.
@@ -193,12 +195,14 @@ static bool build_program(int kind, bool textured, Program* p) {
     return true;
 }
 
-// The vertex array: one buffer of Vertex, refilled for every batch.
+// The vertex array: a buffer of Vertex and one of indices, refilled for every batch.
 static void build_vertex_array() {
     glGenVertexArrays(1, &vertex_array);
     glBindVertexArray(vertex_array);
     glGenBuffers(1, &vertex_buffer);
     glBindBuffer(GL_ARRAY_BUFFER, vertex_buffer);
+    glGenBuffers(1, &index_buffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, index_buffer);
     const struct {
         GLint size;
         size_t offset;
@@ -236,8 +240,8 @@ static const GlRecorder& model() {
     return *gl_recorder();
 }
 
-// Vertex i of the batch, as a corner of a line's or point's quad.
-static void put(const GlBatch& b, int i, int other, float cx, float cy) {
+// Vertex i of the batch, as a corner of a line's or point's quad; returns its index.
+static GLuint put(const GlBatch& b, int i, int other, float cx, float cy) {
     Vertex v;
     memcpy(v.pos, &b.v[(size_t)i * 3], sizeof v.pos);
     memcpy(v.other, &b.v[(size_t)other * 3], sizeof v.other);
@@ -246,30 +250,38 @@ static void put(const GlBatch& b, int i, int other, float cx, float cy) {
     v.corner[0] = cx;
     v.corner[1] = cy;
     vertices.push_back(v);
+    return (GLuint)vertices.size() - 1;
 }
 
-// The segment from vertex a to vertex b as two triangles. The normal the shader takes at each
-// end turns with the direction, so side +1 at a lies with side -1 at b.
+static void triangle(GLuint a, GLuint b, GLuint c) {
+    indices.insert(indices.end(), {a, b, c});
+}
+
+// Four corners as the triangles (0, 1, 2) and (0, 2, 3).
+static void quad(GLuint a, GLuint b, GLuint c, GLuint d) {
+    triangle(a, b, c);
+    triangle(a, c, d);
+}
+
+// The segment from vertex a to vertex e as a quad. The normal the shader takes at each end turns
+// with the direction, so side +1 at a lies with side -1 at e.
 static void put_segment(const GlBatch& b, int a, int e) {
-    put(b, a, e, 1, 0);
-    put(b, e, a, -1, 1);
-    put(b, e, a, 1, 1);
-    put(b, a, e, 1, 0);
-    put(b, e, a, 1, 1);
-    put(b, a, e, -1, 0);
+    GLuint a1 = put(b, a, e, 1, 0), e0 = put(b, e, a, -1, 1);
+    GLuint e1 = put(b, e, a, 1, 1), a0 = put(b, a, e, -1, 0);
+    quad(a1, e0, e1, a0);
 }
 
 static void put_point(const GlBatch& b, int i) {
-    const float corners[6][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, -1}, {1, 1}, {-1, 1}};
-    for (const auto& c : corners)
-        put(b, i, i, c[0], c[1]);
+    GLuint c0 = put(b, i, i, -1, -1), c1 = put(b, i, i, 1, -1);
+    GLuint c2 = put(b, i, i, 1, 1), c3 = put(b, i, i, -1, 1);
+    quad(c0, c1, c2, c3);
 }
 
-// Fills `vertices` for the batch; returns the kind and sets the GLES primitive to draw.
-static Kind gather(const GlBatch& b, GLenum* mode) {
+// Fills `vertices` and the triangles' `indices` for the batch; returns its kind.
+static Kind gather(const GlBatch& b) {
     vertices.clear();
+    indices.clear();
     int n = b.count();
-    *mode = GL_TRIANGLES;
     switch (b.prim) {
     case GL_POINTS:
         for (int i = 0; i < n; i++)
@@ -286,27 +298,38 @@ static Kind gather(const GlBatch& b, GLenum* mode) {
         if (b.prim == GL_LINE_LOOP && n > 1)
             put_segment(b, n - 1, 0);
         return KIND_LINES;
-    case GL_QUADS:
-        // Each quad split along its diagonal 0-2 as the desktop driver splits it, so that the
-        // colours interpolate alike.
-        for (int q = 0; q + 3 < n; q += 4)
-            for (int k : {0, 1, 2, 0, 2, 3})
-                put(b, q + k, q + k, 0, 0);
-        return KIND_POLYGONS;
-    case GL_QUAD_STRIP:
-        // Quad i is (2i, 2i + 1, 2i + 3, 2i + 2), split along its diagonal 2i to 2i + 3 likewise.
-        for (int q = 0; q + 3 < n; q += 2)
-            for (int k : {0, 1, 3, 0, 3, 2})
-                put(b, q + k, q + k, 0, 0);
-        return KIND_POLYGONS;
-    case GL_POLYGON:
-        *mode = GL_TRIANGLE_FAN;
+    default:
         break;
-    default: // GL_TRIANGLES, GL_TRIANGLE_STRIP, GL_TRIANGLE_FAN are drawn as they are
-        *mode = b.prim;
     }
     for (int i = 0; i < n; i++)
         put(b, i, i, 0, 0);
+    GLuint m = (GLuint)n;
+    switch (b.prim) {
+    case GL_TRIANGLES:
+        for (GLuint i = 0; i + 2 < m; i += 3)
+            triangle(i, i + 1, i + 2);
+        break;
+    case GL_TRIANGLE_STRIP:
+        for (GLuint i = 0; i + 2 < m; i++)
+            triangle(i, i + 1, i + 2);
+        break;
+    case GL_TRIANGLE_FAN:
+    case GL_POLYGON:
+        for (GLuint i = 1; i + 1 < m; i++)
+            triangle(0, i, i + 1);
+        break;
+    case GL_QUADS:
+        // Split along the diagonal 0-2, as the desktop driver splits them, so that the colours
+        // interpolate alike.
+        for (GLuint i = 0; i + 3 < m; i += 4)
+            quad(i, i + 1, i + 2, i + 3);
+        break;
+    case GL_QUAD_STRIP:
+        // Quad i is (2i, 2i + 1, 2i + 3, 2i + 2), split along its diagonal 2i to 2i + 3 likewise.
+        for (GLuint i = 0; i + 3 < m; i += 2)
+            quad(i, i + 1, i + 3, i + 2);
+        break;
+    }
     return KIND_POLYGONS;
 }
 
@@ -329,9 +352,8 @@ static void apply_state(const GlDrawState& s) {
 }
 
 static void draw(const GlBatch& b) {
-    GLenum mode;
-    Kind kind = gather(b, &mode);
-    if (vertices.empty())
+    Kind kind = gather(b);
+    if (indices.empty())
         return;
     const GlDrawState& s = b.state;
     apply_state(s);
@@ -361,7 +383,9 @@ static void draw(const GlBatch& b) {
     glUniform1f(p.end_reach, margin);
     glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)(vertices.size() * sizeof(Vertex)), vertices.data(),
                  GL_STREAM_DRAW);
-    glDrawArrays(mode, 0, (GLsizei)vertices.size());
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, (GLsizeiptr)(indices.size() * sizeof(GLuint)),
+                 indices.data(), GL_STREAM_DRAW);
+    glDrawElements(GL_TRIANGLES, (GLsizei)indices.size(), GL_UNSIGNED_INT, nullptr);
 }
 
 static void es_glEnd() {
