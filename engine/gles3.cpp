@@ -8,34 +8,43 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdint>
 #include <cmath>
 #include <cstring>
 #include <string>
 #include <vector>
 
-// What a batch is drawn as; each kind has programs of its own (KIND in the shaders).
-enum Kind { KIND_POLYGONS = 0, KIND_LINES = 1, KIND_POINTS = 2, KINDS = 3 };
+// What a batch is drawn as. Each kind has programs of its own (KIND in the shaders); a run of
+// batches of several kinds is drawn by the mixed programs, which read the kind from each vertex.
+enum Kind { KIND_POLYGONS = 0, KIND_LINES = 1, KIND_POINTS = 2, KIND_MIXED = 3, KINDS = 4 };
 
 // The width in pixels of the antialiased edge of smooth lines, and how far the quad reaches past
 // the line's side or the point's rim to hold it.
 static const float smooth_edge = 1.0f;
+
+// A run is drawn once it holds this many vertices: llvmpipe's work for a draw grows faster than
+// the draw (viivatus on llvmpipe: 44 ms of CPU a frame in runs of any length, 39 with this).
+static const size_t run_vertices = 4096;
 
 // The shaders follow `#version 300 es` and the definitions of KIND and TEXTURED (0 or 1).
 static const char* vertex_source = R"(
 uniform mat4 u_mvp;
 uniform mat4 u_texmat;
 uniform vec2 u_half_viewport; // half the viewport's size in pixels
-uniform float u_reach;        // lines and points: how far the quad reaches across, pixels
-uniform float u_end_reach;    // lines: how far the quad reaches past each end, pixels
 in vec3 a_pos;
 in vec3 a_other;  // lines: the segment's other end
 in vec4 a_color;
 in vec2 a_tex;
 in vec2 a_corner; // lines: (side -1 or 1, 0 at the first end or 1 at the second); points: (+-1, +-1)
+in vec3 a_style;  // (kind, half the line width or point size in pixels, edge margin: 0 aliased)
+in vec3 a_blend;  // the output's weights, see the fragment shader
 out vec4 v_color;
 out vec2 v_tex;
 out vec2 v_offset; // pixels from the point's centre, or (across the line, 0)
 out vec2 v_along;  // lines: pixels from the first end and from the second, positive between them
+flat out int v_kind;
+flat out vec2 v_shape; // (half, margin)
+flat out vec3 v_blend;
 const vec4 outside = vec4(2.0, 2.0, 2.0, 1.0);
 
 void main() {
@@ -43,53 +52,62 @@ void main() {
     v_tex = (u_texmat * vec4(a_tex, 0.0, 1.0)).xy;
     v_offset = vec2(0.0);
     v_along = vec2(0.0);
-    vec4 p = u_mvp * vec4(a_pos, 1.0);
-#if KIND == 0
-    gl_Position = p;
-#elif KIND == 2
-    // Lines and points are widened in window pixels, so they are placed with w = 1: the edge
-    // distances then interpolate linearly across the screen.
-    if (any(greaterThan(abs(p.xyz), vec3(p.w)))) {
-        gl_Position = outside; // a point whose centre is clipped is not drawn at all
-        return;
-    }
-    v_offset = a_corner * u_reach;
-    gl_Position = vec4(p.xy / p.w + v_offset / u_half_viewport, p.z / p.w, 1.0);
+    v_shape = a_style.yz;
+    v_blend = a_blend;
+#if KIND == 3
+    int kind = int(a_style.x);
 #else
-    // The segment is cut at the near plane first (distance z + w in clip space).
-    vec4 q = u_mvp * vec4(a_other, 1.0);
-    float dp = p.z + p.w, dq = q.z + q.w;
-    if (dp < 0.0 && dq < 0.0) {
-        gl_Position = outside;
-        return;
-    }
-    if (dp < 0.0)
-        p = mix(p, q, dp / (dp - dq));
-    else if (dq < 0.0)
-        q = mix(q, p, dq / (dq - dp));
-    vec2 wp = p.xy / p.w * u_half_viewport, wq = q.xy / q.w * u_half_viewport;
-    float len = length(wq - wp);
-    vec2 dir = len > 0.0 ? (wq - wp) / len : vec2(a_corner.y == 0.0 ? 1.0 : -1.0, 0.0);
-    vec2 normal = vec2(-dir.y, dir.x);
-    vec2 w = wp + normal * a_corner.x * u_reach - dir * u_end_reach;
-    // The normal turns with the direction, so the side's sign does too at the second end.
-    v_offset = vec2((a_corner.y == 0.0 ? a_corner.x : -a_corner.x) * u_reach, 0.0);
-    v_along = a_corner.y == 0.0 ? vec2(-u_end_reach, len + u_end_reach)
-                                : vec2(len + u_end_reach, -u_end_reach);
-    gl_Position = vec4(w / u_half_viewport, p.z / p.w, 1.0);
+    const int kind = KIND;
 #endif
+    v_kind = kind;
+    float reach = a_style.y + a_style.z;
+    vec4 p = u_mvp * vec4(a_pos, 1.0);
+    if (kind == 0) {
+        gl_Position = p;
+    } else if (kind == 2) {
+        // Lines and points are widened in window pixels, so they are placed with w = 1: the
+        // edge distances then interpolate linearly across the screen.
+        if (any(greaterThan(abs(p.xyz), vec3(p.w)))) {
+            gl_Position = outside; // a point whose centre is clipped is not drawn at all
+            return;
+        }
+        v_offset = a_corner * reach;
+        gl_Position = vec4(p.xy / p.w + v_offset / u_half_viewport, p.z / p.w, 1.0);
+    } else {
+        // The segment is cut at the near plane first (distance z + w in clip space).
+        vec4 q = u_mvp * vec4(a_other, 1.0);
+        float dp = p.z + p.w, dq = q.z + q.w;
+        if (dp < 0.0 && dq < 0.0) {
+            gl_Position = outside;
+            return;
+        }
+        if (dp < 0.0)
+            p = mix(p, q, dp / (dp - dq));
+        else if (dq < 0.0)
+            q = mix(q, p, dq / (dq - dp));
+        vec2 wp = p.xy / p.w * u_half_viewport, wq = q.xy / q.w * u_half_viewport;
+        float len = length(wq - wp), ends = a_style.z;
+        vec2 dir = len > 0.0 ? (wq - wp) / len : vec2(a_corner.y == 0.0 ? 1.0 : -1.0, 0.0);
+        vec2 normal = vec2(-dir.y, dir.x);
+        vec2 w = wp + normal * a_corner.x * reach - dir * ends;
+        // The normal turns with the direction, so the side's sign does too at the second end.
+        v_offset = vec2((a_corner.y == 0.0 ? a_corner.x : -a_corner.x) * reach, 0.0);
+        v_along = a_corner.y == 0.0 ? vec2(-ends, len + ends) : vec2(len + ends, -ends);
+        gl_Position = vec4(w / u_half_viewport, p.z / p.w, 1.0);
+    }
 }
 )";
 
 static const char* fragment_source = R"(
 precision highp float;
-uniform bool u_smooth; // lines: an antialiased edge; points: round
-uniform float u_half;  // half the line width or point size, pixels
 uniform sampler2D u_texture;
 in vec4 v_color;
 in vec2 v_tex;
 in vec2 v_offset;
 in vec2 v_along;
+flat in int v_kind;
+flat in vec2 v_shape;
+flat in vec3 v_blend;
 out vec4 colour;
 
 void main() {
@@ -97,39 +115,63 @@ void main() {
 #if TEXTURED
     c *= texture(u_texture, v_tex); // GL_MODULATE
 #endif
-#if KIND == 1
-    if (u_smooth) {
-        float cover = clamp(u_half + 0.5 - abs(v_offset.x), 0.0, 1.0) *
+#if KIND == 3
+    int kind = v_kind;
+#else
+    const int kind = KIND;
+#endif
+    bool smoothed = v_shape.y > 0.0;
+    if (kind == 1 && smoothed) {
+        float cover = clamp(v_shape.x + 0.5 - abs(v_offset.x), 0.0, 1.0) *
                       clamp(min(v_along.x, v_along.y) + 0.5, 0.0, 1.0);
         if (cover <= 0.0)
             discard;
         c.a *= cover;
-    }
-#elif KIND == 2
-    if (u_smooth && length(v_offset) > u_half)
+    } else if (kind == 2 && smoothed && length(v_offset) > v_shape.x) {
         discard; // round, with a hard rim
-#endif
-    colour = c;
+    }
+    // (rgb * mix(1, a, x), a * y + z): as it is (0, 1, 0) for the context's blend function;
+    // premultiplied for glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA): (1, 1, 0) for ordinary
+    // alpha blending, (1, 0, 0) for additive, (0, 0, 1) for blending off.
+    colour = vec4(c.rgb * mix(1.0, c.a, v_blend.x), c.a * v_blend.y + v_blend.z);
 }
 )";
 
+// The output weights of the fragment shader (a_blend).
+static const float blend_as_is[3] = {0, 1, 0};
+static const float blend_alpha[3] = {1, 1, 0};
+static const float blend_additive[3] = {1, 0, 0};
+static const float blend_off[3] = {0, 0, 1};
+
 // One vertex as the shaders take it.
 struct Vertex {
-    float pos[3], other[3], color[4], tex[2], corner[2];
+    float pos[3], other[3], color[4], tex[2], corner[2], style[3], blend[3];
 };
 
 namespace {
 struct Program {
     GLuint id;
-    GLint mvp, texmat, half_viewport, reach, end_reach, smooth, half, texture;
+    GLint mvp, texmat, half_viewport, texture;
+};
+
+// What a run of batches drawn as one shares; every field four bytes, so memcmp compares it.
+struct RunState {
+    GlMat4 mvp, texmat;
+    int viewport[4];
+    uint32_t depth_test, depth_mask, depth_func, texture; // texture: 0 for none
+    uint32_t blend, blend_src, blend_dst; // the context's blend function; unused when premultiplied
+    uint32_t premultiplied;               // blended through (GL_ONE, GL_ONE_MINUS_SRC_ALPHA)
 };
 } // namespace
 
 static Program programs[KINDS][2]; // by kind, then untextured or textured
 static GLuint vertex_array, vertex_buffer, index_buffer;
-// The batch being drawn, as triangles over its vertices; kept for their capacity.
+static bool batching = true;
+// The run waiting to be drawn, as triangles over its vertices; the vectors keep their capacity.
 static std::vector<Vertex> vertices;
 static std::vector<GLuint> indices;
+static RunState run;
+static int run_kind; // a Kind, KIND_MIXED once the run holds more than one
 static std::string failure;
 
 // Shaders and programs.
@@ -155,6 +197,10 @@ static GLuint compile(GLenum type, const char* source, int kind, bool textured) 
     return s;
 }
 
+static const char* const attributes[] = {"a_pos",    "a_other", "a_color", "a_tex",
+                                         "a_corner", "a_style", "a_blend"};
+enum { ATTRIBUTES = sizeof attributes / sizeof attributes[0] };
+
 static bool build_program(int kind, bool textured, Program* p) {
     GLuint vs = compile(GL_VERTEX_SHADER, vertex_source, kind, textured);
     GLuint fs = vs ? compile(GL_FRAGMENT_SHADER, fragment_source, kind, textured) : 0;
@@ -165,8 +211,7 @@ static bool build_program(int kind, bool textured, Program* p) {
     GLuint id = glCreateProgram();
     glAttachShader(id, vs);
     glAttachShader(id, fs);
-    const char* attributes[] = {"a_pos", "a_other", "a_color", "a_tex", "a_corner"};
-    for (GLuint i = 0; i < 5; i++)
+    for (GLuint i = 0; i < ATTRIBUTES; i++)
         glBindAttribLocation(id, i, attributes[i]);
     glLinkProgram(id);
     glDeleteShader(vs);
@@ -181,21 +226,15 @@ static bool build_program(int kind, bool textured, Program* p) {
         glDeleteProgram(id);
         return false;
     }
-    *p = Program{id,
-                 glGetUniformLocation(id, "u_mvp"),
-                 glGetUniformLocation(id, "u_texmat"),
-                 glGetUniformLocation(id, "u_half_viewport"),
-                 glGetUniformLocation(id, "u_reach"),
-                 glGetUniformLocation(id, "u_end_reach"),
-                 glGetUniformLocation(id, "u_smooth"),
-                 glGetUniformLocation(id, "u_half"),
-                 glGetUniformLocation(id, "u_texture")};
+    *p =
+        Program{id, glGetUniformLocation(id, "u_mvp"), glGetUniformLocation(id, "u_texmat"),
+                glGetUniformLocation(id, "u_half_viewport"), glGetUniformLocation(id, "u_texture")};
     glUseProgram(id);
     glUniform1i(p->texture, 0);
     return true;
 }
 
-// The vertex array: a buffer of Vertex and one of indices, refilled for every batch.
+// The vertex array: a buffer of Vertex and one of indices, refilled for every run.
 static void build_vertex_array() {
     glGenVertexArrays(1, &vertex_array);
     glBindVertexArray(vertex_array);
@@ -206,12 +245,11 @@ static void build_vertex_array() {
     const struct {
         GLint size;
         size_t offset;
-    } fields[] = {{3, offsetof(Vertex, pos)},
-                  {3, offsetof(Vertex, other)},
-                  {4, offsetof(Vertex, color)},
-                  {2, offsetof(Vertex, tex)},
-                  {2, offsetof(Vertex, corner)}};
-    for (GLuint i = 0; i < 5; i++) {
+    } fields[ATTRIBUTES] = {{3, offsetof(Vertex, pos)},    {3, offsetof(Vertex, other)},
+                            {4, offsetof(Vertex, color)},  {2, offsetof(Vertex, tex)},
+                            {2, offsetof(Vertex, corner)}, {3, offsetof(Vertex, style)},
+                            {3, offsetof(Vertex, blend)}};
+    for (GLuint i = 0; i < ATTRIBUTES; i++) {
         glEnableVertexAttribArray(i);
         glVertexAttribPointer(i, fields[i].size, GL_FLOAT, GL_FALSE, sizeof(Vertex),
                               (const void*)fields[i].offset);
@@ -226,6 +264,8 @@ bool gles3_open(const char** why) {
                 return false;
             }
     build_vertex_array();
+    vertices.clear();
+    indices.clear();
     gl_recorder_reset();
     GLint viewport[4];
     ::glGetIntegerv(GL_VIEWPORT, viewport);
@@ -234,11 +274,56 @@ bool gles3_open(const char** why) {
     return true;
 }
 
+void gles3_batching(bool on) {
+    gles3_flush();
+    batching = on;
+}
+
+// Runs.
+
+static void set(GLenum cap, bool on) {
+    if (on)
+        glEnable(cap);
+    else
+        glDisable(cap);
+}
+
+void gles3_flush() {
+    if (indices.empty())
+        return;
+    const RunState& r = run;
+    glViewport(r.viewport[0], r.viewport[1], r.viewport[2], r.viewport[3]);
+    set(GL_BLEND, r.premultiplied || r.blend);
+    if (r.premultiplied)
+        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    else
+        glBlendFunc(r.blend_src, r.blend_dst);
+    set(GL_DEPTH_TEST, r.depth_test);
+    glDepthFunc(r.depth_func);
+    glDepthMask(r.depth_mask ? GL_TRUE : GL_FALSE);
+    glBindTexture(GL_TEXTURE_2D, r.texture);
+    const Program& p = programs[run_kind][r.texture != 0];
+    glUseProgram(p.id);
+    glUniformMatrix4fv(p.mvp, 1, GL_FALSE, r.mvp.m);
+    glUniformMatrix4fv(p.texmat, 1, GL_FALSE, r.texmat.m);
+    glUniform2f(p.half_viewport, 0.5f * (float)r.viewport[2], 0.5f * (float)r.viewport[3]);
+    glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)(vertices.size() * sizeof(Vertex)), vertices.data(),
+                 GL_STREAM_DRAW);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, (GLsizeiptr)(indices.size() * sizeof(GLuint)),
+                 indices.data(), GL_STREAM_DRAW);
+    glDrawElements(GL_TRIANGLES, (GLsizei)indices.size(), GL_UNSIGNED_INT, nullptr);
+    vertices.clear();
+    indices.clear();
+}
+
 // Batches.
 
 static const GlRecorder& model() {
     return *gl_recorder();
 }
+
+// What every vertex of the batch being gathered carries besides its own data.
+static float batch_style[3], batch_blend[3];
 
 // Vertex i of the batch, as a corner of a line's or point's quad; returns its index.
 static GLuint put(const GlBatch& b, int i, int other, float cx, float cy) {
@@ -249,6 +334,8 @@ static GLuint put(const GlBatch& b, int i, int other, float cx, float cy) {
     memcpy(v.tex, &b.t[(size_t)i * 2], sizeof v.tex);
     v.corner[0] = cx;
     v.corner[1] = cy;
+    memcpy(v.style, batch_style, sizeof v.style);
+    memcpy(v.blend, batch_blend, sizeof v.blend);
     vertices.push_back(v);
     return (GLuint)vertices.size() - 1;
 }
@@ -277,126 +364,144 @@ static void put_point(const GlBatch& b, int i) {
     quad(c0, c1, c2, c3);
 }
 
-// Fills `vertices` and the triangles' `indices` for the batch; returns its kind.
-static Kind gather(const GlBatch& b) {
-    vertices.clear();
-    indices.clear();
+static Kind kind_of(GLenum prim) {
+    switch (prim) {
+    case GL_POINTS:
+        return KIND_POINTS;
+    case GL_LINES:
+    case GL_LINE_STRIP:
+    case GL_LINE_LOOP:
+        return KIND_LINES;
+    default:
+        return KIND_POLYGONS;
+    }
+}
+
+// Appends the batch to the run's vertices and triangles.
+static void gather(const GlBatch& b) {
     int n = b.count();
     switch (b.prim) {
     case GL_POINTS:
         for (int i = 0; i < n; i++)
             put_point(b, i);
-        return KIND_POINTS;
+        return;
     case GL_LINES:
         for (int i = 0; i + 1 < n; i += 2)
             put_segment(b, i, i + 1);
-        return KIND_LINES;
+        return;
     case GL_LINE_STRIP:
     case GL_LINE_LOOP:
         for (int i = 0; i + 1 < n; i++)
             put_segment(b, i, i + 1);
         if (b.prim == GL_LINE_LOOP && n > 1)
             put_segment(b, n - 1, 0);
-        return KIND_LINES;
+        return;
     default:
         break;
     }
+    GLuint first = (GLuint)vertices.size();
     for (int i = 0; i < n; i++)
         put(b, i, i, 0, 0);
-    GLuint m = (GLuint)n;
+    GLuint m = first + (GLuint)n;
     switch (b.prim) {
     case GL_TRIANGLES:
-        for (GLuint i = 0; i + 2 < m; i += 3)
+        for (GLuint i = first; i + 2 < m; i += 3)
             triangle(i, i + 1, i + 2);
         break;
     case GL_TRIANGLE_STRIP:
-        for (GLuint i = 0; i + 2 < m; i++)
+        for (GLuint i = first; i + 2 < m; i++)
             triangle(i, i + 1, i + 2);
         break;
     case GL_TRIANGLE_FAN:
     case GL_POLYGON:
-        for (GLuint i = 1; i + 1 < m; i++)
-            triangle(0, i, i + 1);
+        for (GLuint i = first + 1; i + 1 < m; i++)
+            triangle(first, i, i + 1);
         break;
     case GL_QUADS:
         // Split along the diagonal 0-2, as the desktop driver splits them, so that the colours
         // interpolate alike.
-        for (GLuint i = 0; i + 3 < m; i += 4)
+        for (GLuint i = first; i + 3 < m; i += 4)
             quad(i, i + 1, i + 2, i + 3);
         break;
     case GL_QUAD_STRIP:
         // Quad i is (2i, 2i + 1, 2i + 3, 2i + 2), split along its diagonal 2i to 2i + 3 likewise.
-        for (GLuint i = 0; i + 3 < m; i += 2)
+        for (GLuint i = first; i + 3 < m; i += 2)
             quad(i, i + 1, i + 3, i + 2);
         break;
     }
-    return KIND_POLYGONS;
 }
 
-static void set(GLenum cap, bool on) {
-    if (on)
-        glEnable(cap);
-    else
-        glDisable(cap);
-}
-
-// The batch's blend and depth state and the model's viewport, on the context.
-static void apply_state(const GlDrawState& s) {
-    const int* vp = model().viewport;
-    glViewport(vp[0], vp[1], vp[2], vp[3]);
-    set(GL_BLEND, s.blend);
-    glBlendFunc(s.blend_src, s.blend_dst);
-    set(GL_DEPTH_TEST, s.depth_test);
-    glDepthFunc(s.depth_func);
-    glDepthMask(s.depth_mask ? GL_TRUE : GL_FALSE);
-}
-
-static void draw(const GlBatch& b) {
-    Kind kind = gather(b);
-    if (indices.empty())
-        return;
+// The run state the batch is drawn with, and the output weights of its vertices. The show's two
+// blend functions, and blending off, may join a premultiplied run; any other is drawn as it is.
+static RunState run_state(const GlBatch& b, const float** blend) {
     const GlDrawState& s = b.state;
-    apply_state(s);
-    bool textured = s.texture && s.bound_texture != 0;
-    glBindTexture(GL_TEXTURE_2D, textured ? s.bound_texture : 0);
-    const Program& p = programs[kind][textured];
-    glUseProgram(p.id);
-    GlMat4 mvp = gl_mat4_multiply(b.proj, b.mv);
-    glUniformMatrix4fv(p.mvp, 1, GL_FALSE, mvp.m);
-    glUniformMatrix4fv(p.texmat, 1, GL_FALSE, model().texture.back().m);
-    glUniform2f(p.half_viewport, 0.5f * (float)model().viewport[2],
-                0.5f * (float)model().viewport[3]);
+    RunState r;
+    memset(&r, 0, sizeof r);
+    r.mvp = gl_mat4_multiply(b.proj, b.mv);
+    r.texmat = model().texture.back();
+    memcpy(r.viewport, model().viewport, sizeof r.viewport);
+    r.depth_test = s.depth_test;
+    r.depth_mask = s.depth_mask;
+    r.depth_func = s.depth_func;
+    r.texture = s.texture ? s.bound_texture : 0;
+    bool alpha = s.blend_src == GL_SRC_ALPHA && s.blend_dst == GL_ONE_MINUS_SRC_ALPHA;
+    bool additive = s.blend_src == GL_SRC_ALPHA && s.blend_dst == GL_ONE;
+    r.premultiplied = batching && (!s.blend || alpha || additive);
+    *blend = !r.premultiplied ? blend_as_is
+             : !s.blend       ? blend_off
+             : alpha          ? blend_alpha
+                              : blend_additive;
+    if (!r.premultiplied) {
+        r.blend = s.blend;
+        r.blend_src = s.blend_src;
+        r.blend_dst = s.blend_dst;
+    }
+    return r;
+}
+
+// Adds the batch to the run, drawing the run first when the batch cannot join it.
+static void add(const GlBatch& b) {
+    const float* blend;
+    RunState r = run_state(b, &blend);
+    Kind kind = kind_of(b.prim);
+    if (!indices.empty() && (memcmp(&r, &run, sizeof r) != 0 || vertices.size() >= run_vertices))
+        gles3_flush();
+    if (indices.empty()) {
+        run = r;
+        run_kind = kind;
+    } else if (run_kind != kind) {
+        run_kind = KIND_MIXED;
+    }
     // Aliased lines and points have whole-pixel widths of at least one; smooth ones are as
     // given, their quads reaching one edge's width further.
+    const GlDrawState& s = b.state;
     bool smooth = kind == KIND_LINES ? s.line_smooth : kind == KIND_POINTS && s.point_smooth;
     float width = kind == KIND_LINES ? s.line_width : s.point_size;
     if (!smooth)
         width = std::max(1.0f, std::round(width));
-    float half = 0.5f * width, margin = smooth ? smooth_edge : 0.0f;
+    float half = 0.5f * width;
     // Mesa's llvmpipe, which the show was made on, draws smooth points as discs with a hard rim
     // holding the pixel centres within max(size / 2, 1): so do these.
     if (smooth && kind == KIND_POINTS)
         half = std::max(half, 1.0f);
-    glUniform1i(p.smooth, smooth);
-    glUniform1f(p.half, half);
-    glUniform1f(p.reach, half + margin);
-    glUniform1f(p.end_reach, margin);
-    glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)(vertices.size() * sizeof(Vertex)), vertices.data(),
-                 GL_STREAM_DRAW);
-    glBufferData(GL_ELEMENT_ARRAY_BUFFER, (GLsizeiptr)(indices.size() * sizeof(GLuint)),
-                 indices.data(), GL_STREAM_DRAW);
-    glDrawElements(GL_TRIANGLES, (GLsizei)indices.size(), GL_UNSIGNED_INT, nullptr);
+    const float style[3] = {(float)kind, half, smooth ? smooth_edge : 0.0f};
+    memcpy(batch_style, style, sizeof style);
+    memcpy(batch_blend, blend, sizeof batch_blend);
+    gather(b);
+    if (!batching || !r.premultiplied)
+        gles3_flush();
 }
 
 static void es_glEnd() {
     gl_recorder_api.glEnd();
     const GlRecorder& r = model();
     if (!r.batches.empty())
-        draw(r.batches.back());
+        add(r.batches.back());
     gl_recorder_clear_log();
 }
 
 static void es_glClear(GLbitfield mask) {
+    gles3_flush();
     const GlRecorder& r = model();
     glClearColor(r.clear_color[0], r.clear_color[1], r.clear_color[2], r.clear_color[3]);
     glDepthMask(r.draw.depth_mask ? GL_TRUE : GL_FALSE); // the mask holds for clears too
@@ -406,7 +511,9 @@ static void es_glClear(GLbitfield mask) {
 
 // Textures. The model holds the binding; the context's follows it before each texture call.
 
+// The run waiting may sample the texture about to change, so it is drawn first.
 static void bind_model_texture() {
+    gles3_flush();
     glBindTexture(GL_TEXTURE_2D, model().draw.bound_texture);
 }
 
@@ -414,6 +521,7 @@ static void es_glGenTextures(GLsizei n, GLuint* t) {
     glGenTextures(n, t);
 }
 static void es_glDeleteTextures(GLsizei n, const GLuint* t) {
+    gles3_flush();
     glDeleteTextures(n, t);
 }
 static void es_glTexParameteri(GLenum target, GLenum pname, GLint param) {
@@ -538,6 +646,7 @@ static void es_glPixelStorei(GLenum pname, GLint param) {
 // GLES reads RGBA bytes in any case; other layouts are taken from those.
 static void es_glReadPixels(GLint x, GLint y, GLsizei w, GLsizei h, GLenum format, GLenum type,
                             GLvoid* pixels) {
+    gles3_flush();
     if (format == GL_RGBA && type == GL_UNSIGNED_BYTE) {
         glReadPixels(x, y, w, h, format, type, pixels);
         return;
@@ -557,6 +666,7 @@ static void es_glReadPixels(GLint x, GLint y, GLsizei w, GLsizei h, GLenum forma
 }
 
 static void es_glFinish() {
+    gles3_flush();
     glFinish();
 }
 

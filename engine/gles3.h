@@ -3,12 +3,21 @@
 //
 // The recorder (engine/glrecorder.h) keeps the state: matrix stacks, enables, blend, depth,
 // widths, current colour, bound texture, viewport, the attribute stack; queries answer from it.
-// At each glEnd the batch goes to the GPU as one vertex array: polygons as triangles, lines and
-// points as quads of two triangles that the vertex shader widens in window pixels, with a
-// one-pixel antialiased edge where GL_LINE_SMOOTH is on; GL_POINT_SMOOTH makes points round.
-// The fragment shader modulates the colour by the texture (GL_MODULATE). The blend, depth and
-// viewport state of the batch is set on the context before it is drawn. Textures, clears, the
-// copies to a texture and reads go to the context directly; textures are held as RGBA.
+// At each glEnd the batch becomes vertex arrays: polygons as triangles, lines and points as
+// quads of two triangles that the vertex shader widens in window pixels, with a one-pixel
+// antialiased edge where GL_LINE_SMOOTH is on; GL_POINT_SMOOTH makes points round. The fragment
+// shader modulates the colour by the texture (GL_MODULATE).
+//
+// Batching (on unless turned off): the show blends in two ways only, ordinary alpha and additive,
+// besides blending off. With the colour premultiplied by its alpha in the fragment shader, one
+// blend function, (GL_ONE, GL_ONE_MINUS_SRC_ALPHA), gives each of them, and the blend becomes a
+// property of the vertices: consecutive batches that share matrices, viewport, depth state and
+// texture then go to the GPU as one draw. Only the destination alpha differs from drawing them
+// one by one, which nothing reads (the glow filter copies colour, the renderer reads colour).
+// Without batching every batch is drawn at its glEnd with the context's own blend function.
+//
+// A run waiting to be drawn is drawn before any clear, texture change, copy to a texture, read
+// or glFinish, and by gles3_flush(): call it before showing a frame (a buffer swap).
 #ifndef ORDUNE_ENGINE_GLES3_H
 #define ORDUNE_ENGINE_GLES3_H
 
@@ -18,6 +27,11 @@
 // state model to a fresh context's, with that context's viewport. On failure returns false and
 // sets *why to one line naming the cause (valid until the next call).
 bool gles3_open(const char** why);
+// Draws the batches waiting in the run, if any.
+void gles3_flush();
+// Whether consecutive batches are drawn together (the default); when off, each is drawn alone at
+// its glEnd with the context's blend function. Draws what waits first.
+void gles3_batching(bool on);
 // The back end's table: the recorder's entries, with those that draw, clear, read or hold
 // textures replaced by ones that also do so on the context.
 GlApi gles3_api();
