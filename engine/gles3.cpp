@@ -101,6 +101,7 @@ void main() {
 static const char* fragment_source = R"(
 precision highp float;
 uniform sampler2D u_texture;
+uniform bool u_premultiplied; // the vertices' output weights hold, else the colour goes as it is
 in vec4 v_color;
 in vec2 v_tex;
 in vec2 v_offset;
@@ -133,12 +134,12 @@ void main() {
     // (rgb * mix(1, a, x), a * y + z): as it is (0, 1, 0) for the context's blend function;
     // premultiplied for glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA): (1, 1, 0) for ordinary
     // alpha blending, (1, 0, 0) for additive, (0, 0, 1) for blending off.
-    colour = vec4(c.rgb * mix(1.0, c.a, v_blend.x), c.a * v_blend.y + v_blend.z);
+    vec3 w = u_premultiplied ? v_blend : vec3(0.0, 1.0, 0.0);
+    colour = vec4(c.rgb * mix(1.0, c.a, w.x), c.a * w.y + w.z);
 }
 )";
 
-// The output weights of the fragment shader (a_blend).
-static const float blend_as_is[3] = {0, 1, 0};
+// The output weights of the fragment shader (a_blend) for a premultiplied run.
 static const float blend_alpha[3] = {1, 1, 0};
 static const float blend_additive[3] = {1, 0, 0};
 static const float blend_off[3] = {0, 0, 1};
@@ -151,7 +152,13 @@ struct Vertex {
 namespace {
 struct Program {
     GLuint id;
-    GLint mvp, texmat, half_viewport, texture;
+    GLint mvp, texmat, half_viewport, texture, premultiplied;
+};
+
+// A blend function in force: blending on or off, and the factors.
+struct Blend {
+    uint32_t on, src, dst;
+    bool operator!=(const Blend& b) const { return on != b.on || src != b.src || dst != b.dst; }
 };
 
 // What a run of batches drawn as one shares; every field four bytes, so memcmp compares it.
@@ -159,8 +166,8 @@ struct RunState {
     GlMat4 mvp, texmat;
     int viewport[4];
     uint32_t depth_test, depth_mask, depth_func, texture; // texture: 0 for none
-    uint32_t blend, blend_src, blend_dst; // the context's blend function; unused when premultiplied
-    uint32_t premultiplied;               // blended through (GL_ONE, GL_ONE_MINUS_SRC_ALPHA)
+    uint32_t joinable; // batching, and the blend is one of the show's: the run may mix them
+    Blend blend;       // when not joinable; zeros when it is
 };
 } // namespace
 
@@ -171,7 +178,9 @@ static bool batching = true;
 static std::vector<Vertex> vertices;
 static std::vector<GLuint> indices;
 static RunState run;
-static int run_kind; // a Kind, KIND_MIXED once the run holds more than one
+static int run_kind;       // a Kind, KIND_MIXED once the run holds more than one
+static Blend run_blend;    // the first batch's blend function
+static bool blends_differ; // whether a later batch's differs: the run is drawn premultiplied
 static std::string failure;
 
 // Shaders and programs.
@@ -226,9 +235,12 @@ static bool build_program(int kind, bool textured, Program* p) {
         glDeleteProgram(id);
         return false;
     }
-    *p =
-        Program{id, glGetUniformLocation(id, "u_mvp"), glGetUniformLocation(id, "u_texmat"),
-                glGetUniformLocation(id, "u_half_viewport"), glGetUniformLocation(id, "u_texture")};
+    *p = Program{id,
+                 glGetUniformLocation(id, "u_mvp"),
+                 glGetUniformLocation(id, "u_texmat"),
+                 glGetUniformLocation(id, "u_half_viewport"),
+                 glGetUniformLocation(id, "u_texture"),
+                 glGetUniformLocation(id, "u_premultiplied")};
     glUseProgram(id);
     glUniform1i(p->texture, 0);
     return true;
@@ -293,11 +305,12 @@ void gles3_flush() {
         return;
     const RunState& r = run;
     glViewport(r.viewport[0], r.viewport[1], r.viewport[2], r.viewport[3]);
-    set(GL_BLEND, r.premultiplied || r.blend);
-    if (r.premultiplied)
+    // A run of one blend function is drawn with it, which rounds as drawing one by one does.
+    set(GL_BLEND, blends_differ || run_blend.on);
+    if (blends_differ)
         glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     else
-        glBlendFunc(r.blend_src, r.blend_dst);
+        glBlendFunc(run_blend.src, run_blend.dst);
     set(GL_DEPTH_TEST, r.depth_test);
     glDepthFunc(r.depth_func);
     glDepthMask(r.depth_mask ? GL_TRUE : GL_FALSE);
@@ -307,6 +320,7 @@ void gles3_flush() {
     glUniformMatrix4fv(p.mvp, 1, GL_FALSE, r.mvp.m);
     glUniformMatrix4fv(p.texmat, 1, GL_FALSE, r.texmat.m);
     glUniform2f(p.half_viewport, 0.5f * (float)r.viewport[2], 0.5f * (float)r.viewport[3]);
+    glUniform1i(p.premultiplied, blends_differ);
     glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)(vertices.size() * sizeof(Vertex)), vertices.data(),
                  GL_STREAM_DRAW);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, (GLsizeiptr)(indices.size() * sizeof(GLuint)),
@@ -431,9 +445,10 @@ static void gather(const GlBatch& b) {
     }
 }
 
-// The run state the batch is drawn with, and the output weights of its vertices. The show's two
-// blend functions, and blending off, may join a premultiplied run; any other is drawn as it is.
-static RunState run_state(const GlBatch& b, const float** blend) {
+// The run state the batch is drawn with, its blend function, and the output weights its
+// vertices take in a premultiplied run. The show's two blend functions, and blending off, may
+// join a run together; any other joins only runs of its own.
+static RunState run_state(const GlBatch& b, Blend* blend, const float** weights) {
     const GlDrawState& s = b.state;
     RunState r;
     memset(&r, 0, sizeof r);
@@ -444,33 +459,33 @@ static RunState run_state(const GlBatch& b, const float** blend) {
     r.depth_mask = s.depth_mask;
     r.depth_func = s.depth_func;
     r.texture = s.texture ? s.bound_texture : 0;
+    *blend = Blend{s.blend, s.blend_src, s.blend_dst};
     bool alpha = s.blend_src == GL_SRC_ALPHA && s.blend_dst == GL_ONE_MINUS_SRC_ALPHA;
     bool additive = s.blend_src == GL_SRC_ALPHA && s.blend_dst == GL_ONE;
-    r.premultiplied = batching && (!s.blend || alpha || additive);
-    *blend = !r.premultiplied ? blend_as_is
-             : !s.blend       ? blend_off
-             : alpha          ? blend_alpha
-                              : blend_additive;
-    if (!r.premultiplied) {
-        r.blend = s.blend;
-        r.blend_src = s.blend_src;
-        r.blend_dst = s.blend_dst;
-    }
+    r.joinable = batching && (!s.blend || alpha || additive);
+    if (!r.joinable)
+        r.blend = *blend;
+    *weights = !s.blend ? blend_off : alpha ? blend_alpha : blend_additive;
     return r;
 }
 
 // Adds the batch to the run, drawing the run first when the batch cannot join it.
 static void add(const GlBatch& b) {
-    const float* blend;
-    RunState r = run_state(b, &blend);
+    Blend blend;
+    const float* weights;
+    RunState r = run_state(b, &blend, &weights);
     Kind kind = kind_of(b.prim);
     if (!indices.empty() && (memcmp(&r, &run, sizeof r) != 0 || vertices.size() >= run_vertices))
         gles3_flush();
     if (indices.empty()) {
         run = r;
         run_kind = kind;
-    } else if (run_kind != kind) {
-        run_kind = KIND_MIXED;
+        run_blend = blend;
+        blends_differ = false;
+    } else {
+        if (run_kind != kind)
+            run_kind = KIND_MIXED;
+        blends_differ |= run_blend != blend;
     }
     // Aliased lines and points have whole-pixel widths of at least one; smooth ones are as
     // given, their quads reaching one edge's width further.
@@ -486,9 +501,9 @@ static void add(const GlBatch& b) {
         half = std::max(half, 1.0f);
     const float style[3] = {(float)kind, half, smooth ? smooth_edge : 0.0f};
     memcpy(batch_style, style, sizeof style);
-    memcpy(batch_blend, blend, sizeof batch_blend);
+    memcpy(batch_blend, weights, sizeof batch_blend);
     gather(b);
-    if (!batching || !r.premultiplied)
+    if (!batching)
         gles3_flush();
 }
 
