@@ -279,6 +279,7 @@ bool gles3_open(const char** why) {
     build_vertex_array();
     vertices.clear();
     indices.clear();
+    batching = true;
     gl_recorder_reset();
     GLint viewport[4];
     ::glGetIntegerv(GL_VIEWPORT, viewport);

@@ -29,8 +29,8 @@
 bool gles3_open(const char** why);
 // Draws the batches waiting in the run, if any.
 void gles3_flush();
-// Whether consecutive batches are drawn together (the default); when off, each is drawn alone at
-// its glEnd with the context's blend function. Draws what waits first.
+// Whether consecutive batches are drawn together (on after gles3_open); when off, each is drawn
+// alone at its glEnd with the context's blend function. Draws what waits first.
 void gles3_batching(bool on);
 // The back end's table: the recorder's entries, with those that draw, clear, read or hold
 // textures replaced by ones that also do so on the context.

@@ -65,7 +65,7 @@ Frame read_frame(int w, int h) {
 }
 
 // A w x h context of the kind with its back end in force.
-void open(bool es3, int w, int h) {
+void open_context(bool es3, int w, int h) {
     std::string why;
     ASSERT_TRUE(es3 ? egl_open_es3(w, h, &why) : egl_open(w, h, &why)) << why;
     if (!es3) {
@@ -77,24 +77,24 @@ void open(bool es3, int w, int h) {
     ASSERT_EQ(gl_backend(), GL_BACKEND_ES3);
 }
 
-void close() {
+void close_context() {
     gl_use_null();
     egl_close();
 }
 
-// What `draw` leaves on a w x h frame, through the platform GL and through the GLES 3 back end.
-struct Pair {
-    Frame platform, es3;
-};
-Pair draw_both(int w, int h, const std::function<void()>& draw) {
-    Pair p;
-    for (bool es3 : {false, true}) {
-        open(es3, w, h);
+// What `draw` leaves on a w x h frame: through the platform GL, then through the GLES 3 back
+// end with batching and without.
+std::vector<Frame> draw_each_way(int w, int h, const std::function<void()>& draw) {
+    std::vector<Frame> frames;
+    for (int way = 0; way < 3; way++) {
+        open_context(way > 0, w, h);
+        if (way > 0)
+            gles3_batching(way == 1);
         draw();
-        (es3 ? p.es3 : p.platform) = read_frame(w, h);
-        close();
+        frames.push_back(read_frame(w, h));
+        close_context();
     }
-    return p;
+    return frames;
 }
 
 // Pixel space of a small frame: glOrtho over it, blending on, white, both smoothings on.
@@ -223,14 +223,17 @@ const struct {
 
 TEST(Gles3, EachKindOfDrawingLooksAsOnThePlatformGl) {
     for (const auto& d : drawings) {
-        Pair p = draw_both(small, small, [&] {
+        std::vector<Frame> f = draw_each_way(small, small, [&] {
             pixel_space();
             d.draw();
         });
-        EXPECT_TRUE(drawn(p.platform)) << d.name;
-        Difference diff = compare(p.platform, p.es3, small, small);
-        EXPECT_LE(diff.mean, max_mean_difference) << d.name;
-        EXPECT_LE(diff.worst_block, max_block_difference) << d.name;
+        EXPECT_TRUE(drawn(f[0])) << d.name;
+        for (int way = 1; way < 3; way++) {
+            Difference diff = compare(f[0], f[(size_t)way], small, small);
+            EXPECT_LE(diff.mean, max_mean_difference) << d.name << (way == 1 ? ", batched" : "");
+            EXPECT_LE(diff.worst_block, max_block_difference)
+                << d.name << (way == 1 ? ", batched" : "");
+        }
     }
 }
 
@@ -245,7 +248,7 @@ enum Drawing { PLATFORM, ES3_BATCHED, ES3_ONE_BY_ONE };
 
 std::vector<Frame> show_frames(Drawing drawing, const std::vector<double>& times) {
     std::vector<Frame> frames;
-    open(drawing != PLATFORM, show_w, show_h);
+    open_context(drawing != PLATFORM, show_w, show_h);
     if (drawing != PLATFORM)
         gles3_batching(drawing == ES3_BATCHED);
     OPENGL_XRES = show_w;
@@ -266,7 +269,7 @@ std::vector<Frame> show_frames(Drawing drawing, const std::vector<double>& times
     scene_release(scene);
     frames.push_back(read_frame(show_w, show_h));
     offline_end();
-    close();
+    close_context();
     return frames;
 }
 
@@ -323,7 +326,7 @@ TEST(Gles3, BatchingDrawsAsOneByOne) {
 
 // GLU's own sides and scaling, read back from the platform GL.
 TEST(Gles3, PowerOfTwoSidesAreGlus) {
-    open(false, 16, 16);
+    open_context(false, 16, 16);
     for (int n : {1, 2, 3, 5, 6, 7, 9, 12, 22, 36, 48, 61, 96, 116, 300, 417, 512, 1080}) {
         std::vector<unsigned char> p = pattern(n, 1);
         GLuint t;
@@ -335,11 +338,11 @@ TEST(Gles3, PowerOfTwoSidesAreGlus) {
         EXPECT_EQ(gles3_mipmap_side(n), side) << n;
         glDeleteTextures(1, &t);
     }
-    close();
+    close_context();
 }
 
 TEST(Gles3, ScalingIsGluScaleImages) {
-    open(false, 16, 16);
+    open_context(false, 16, 16);
     const int sizes[][4] = {
         {61, 22, 64, 16}, {3, 5, 4, 4}, {6, 7, 8, 8}, {300, 36, 256, 32}, {417, 1080, 512, 1024}};
     for (const auto& s : sizes) {
@@ -353,11 +356,11 @@ TEST(Gles3, ScalingIsGluScaleImages) {
             worst = std::max(worst, std::abs(glu[i] - ours[i]));
         EXPECT_LE(worst, 1) << s[0] << "x" << s[1] << " to " << s[2] << "x" << s[3];
     }
-    close();
+    close_context();
 }
 
 TEST(Gles3, AnswersQueriesFromItsModelAndTheContext) {
-    open(true, 40, 30);
+    open_context(true, 40, 30);
     GLint v[4];
     glGetIntegerv(GL_VIEWPORT, v);
     EXPECT_EQ(std::vector<GLint>(v, v + 4), (std::vector<GLint>{0, 0, 40, 30}));
@@ -375,12 +378,12 @@ TEST(Gles3, AnswersQueriesFromItsModelAndTheContext) {
     EXPECT_TRUE(glIsEnabled(GL_BLEND));
     glPopAttrib();
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
-    close();
+    close_context();
 }
 
 // RGB reads come from the RGBA ones, rows padded to the pack alignment.
 TEST(Gles3, ReadsRgbRowsAtThePackAlignment) {
-    open(true, 8, 8);
+    open_context(true, 8, 8);
     glClearColor(1, 0.5f, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     std::vector<unsigned char> rgb(2 * 12, 7); // 3 pixels of 3 bytes, rows of 12 at alignment 4
@@ -395,7 +398,7 @@ TEST(Gles3, ReadsRgbRowsAtThePackAlignment) {
         for (int pad = 9; pad < 12; pad++)
             EXPECT_EQ(rgb[row * 12 + pad], 7) << "padding written";
     }
-    close();
+    close_context();
 }
 
 } // namespace
