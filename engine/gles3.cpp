@@ -1,5 +1,5 @@
-// The GLES 3 back end: the recorder's state model, with each batch drawn by one shader program
-// at glEnd. Only OpenGL ES 3.0 calls and `#version 300 es` shaders, so that it builds for WebGL 2.
+// The GLES 3 back end: the recorder's state model, with batches gathered into runs that are each
+// drawn by one shader program. Only OpenGL ES 3.0 calls and `#version 300 es` shaders, for WebGL 2.
 #define ORDUNE_GL_NO_MACROS
 #include "engine/gles3.h"
 #include "engine/glrecorder.h"
