@@ -100,7 +100,8 @@ void gl_use_null();
 // Needs a current OpenGL ES 3.0 context, which the back end then owns: it sets up its shaders
 // and buffers there and starts from a fresh context's state with that context's viewport. On
 // failure keeps the back end in force and sets *why to one line naming the cause (valid until
-// the next call).
+// the next call). Reads, clears and copies see every batch drawn; a frame shown by a buffer swap
+// needs gles3_flush() (engine/gles3.h) before it.
 bool gl_use_es3(const char** why);
 GlBackend gl_backend();
 
