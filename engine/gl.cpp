@@ -8,8 +8,12 @@
 #include <cstdio>
 #include <cstring>
 
+// A build with no desktop OpenGL (the web build, ORDUNE_GL_NO_PLATFORM) leaves the platform
+// back end out, and with it every reference to the desktop's GL and GLU.
+#ifndef ORDUNE_GL_NO_PLATFORM
 #define ORDUNE_GL_PLATFORM_ENTRY(ret, name, params) &::name,
 const GlApi gl_platform_api = {ORDUNE_GL_CALLS(ORDUNE_GL_PLATFORM_ENTRY)};
+#endif
 
 // The null back end: every call does nothing and returns zero, except the few whose results
 // callers read back, which answer as a fresh context would.
@@ -55,10 +59,12 @@ const GlApi gl_null_api = {ORDUNE_GL_CALLS(ORDUNE_GL_NULL_ENTRY)};
 GlApi glapi = gl_null_api;
 static GlBackend backend = GL_BACKEND_NULL;
 
+#ifndef ORDUNE_GL_NO_PLATFORM
 void gl_use_platform() {
     glapi = gl_platform_api;
     backend = GL_BACKEND_PLATFORM;
 }
+#endif
 
 void gl_use_recorder() {
     gl_recorder_reset();

@@ -94,7 +94,7 @@ extern GlApi glapi;
 
 enum GlBackend { GL_BACKEND_NULL, GL_BACKEND_RECORDER, GL_BACKEND_PLATFORM, GL_BACKEND_ES3 };
 
-void gl_use_platform();
+void gl_use_platform(); // absent from builds without desktop OpenGL (ORDUNE_GL_NO_PLATFORM)
 void gl_use_recorder(); // also clears the recorder's log and state (gl_recorder_reset)
 void gl_use_null();
 // Needs a current OpenGL ES 3.0 context, which the back end then owns: it sets up its shaders

@@ -37,7 +37,7 @@ for args in "" "--bogus" "--at" "--at soon -o x.png" "--size 0x5 --at 1 -o x.png
     "--from 10 --to 10 -o dir" "--fps 1/0 --at 1 -o x.png" "--fps 1001 --at 1 -o x.png" \
     "--video v.avi" "--video v.webm --crf 64" "--video v.mp4 --crf 52" "--crf 20 -o dir" \
     "--ssaa 5 --at 1 -o x.png" "--ssaa 4 --size 8192x6144 --at 1 -o x.png" "--glow=1" \
-    "--by-time" "--cues --silent" "--cues --by-time=yes"; do
+    "--by-time" "--cues --silent" "--cues --by-time=yes" "--gl es4 --at 1 -o x.png"; do
     # shellcheck disable=SC2086
     expect_status 2 "$RENDER" $args
     grep -q '(see ordune-render --help)$' "$TMP/err.txt" || fail "'$args' gives no hint to --help"

@@ -52,6 +52,8 @@ static const char* usage =
     "  --fps F         frames a second (default 60): 25, 12.5, 30000/1001; 23.976, 29.97 and\n"
     "                  59.94 mean 24000/1001, 30000/1001 and 60000/1001\n"
     "  --ssaa N        draw each frame at N times the size and average it down (2 to 4)\n"
+    "  --gl es3        draw through the GLES 3 back end (the web build's) on an OpenGL ES\n"
+    "                  context; --gl platform, the default, through desktop OpenGL\n"
     "  --video OUT     .mp4, .mov or .mkv (H.264, AAC) or .webm (VP9, Opus), BT.709\n"
     "  --crf N         the video's quality, lower is better (default 18; 24 for .webm)\n"
     "  --silent        the show without its music: no cue pulses, no sound\n"
@@ -95,13 +97,15 @@ struct Options {
     bool have_pos = false, glow = false;
     bool silent = false, fill = false, help = false, version = false;
     int ssaa = 1;
-    int crf = -1; // the format's default
+    bool es3 = false; // --gl es3: the GLES 3 back end on an OpenGL ES context
+    int crf = -1;     // the format's default
     const VideoFormat* format = nullptr;
 };
 
-static const char* const valued[] = {
-    "--at",    "--from",  "--to",    "--fps", "--every", "--size", "--thumb",         "-o",
-    "--video", "--audio", "--scene", "--pos", "--ssaa",  "--crf",  "--contact-sheet", nullptr};
+static const char* const valued[] = {"--at",    "--from",  "--to",   "--fps",   "--every",
+                                     "--size",  "--thumb", "-o",     "--video", "--audio",
+                                     "--scene", "--pos",   "--ssaa", "--crf",   "--contact-sheet",
+                                     "--gl",    nullptr};
 
 // A whole number in [lo, hi] for option name; false after the message.
 static bool take_int(const std::string& name, const std::string& v, int lo, int hi, int* out) {
@@ -126,7 +130,11 @@ static int take_value(const std::string& a, const std::string& v, Options* o) {
         o->sheet = v;
     else if (a == "--scene")
         o->scene = v;
-    else if (a == "--ssaa")
+    else if (a == "--gl") {
+        if (v != "platform" && v != "es3")
+            return fail_usage("--gl is platform or es3, not %s", v.c_str());
+        o->es3 = v == "es3";
+    } else if (a == "--ssaa")
         return take_int(a, v, 1, MAX_SSAA, &o->ssaa) ? 0 : EXIT_USAGE;
     else if (a == "--crf")
         return take_int(a, v, 0, 63, &o->crf) ? 0 : EXIT_USAGE;
@@ -562,9 +570,17 @@ int main(int argc, char** argv) {
     Frame frame = frame_for(o);
     bool draws = single || folder || !o.video.empty() || !o.sheet.empty();
     if (draws) {
-        if (!egl_open(frame.drawn_w(), frame.drawn_h(), &why))
-            return fail("no headless OpenGL: " + why);
-        gl_use_platform();
+        bool opened = o.es3 ? egl_open_es3(frame.drawn_w(), frame.drawn_h(), &why)
+                            : egl_open(frame.drawn_w(), frame.drawn_h(), &why);
+        if (!opened)
+            return fail(std::string("no headless OpenGL") + (o.es3 ? " ES 3: " : ": ") + why);
+        const char* es3_why = "";
+        if (!o.es3)
+            gl_use_platform();
+        else if (!gl_use_es3(&es3_why)) {
+            egl_close();
+            return fail(std::string("the GLES 3 back end: ") + es3_why);
+        }
         gl_scale_pixels(frame.ssaa);
         fprintf(stderr, "%s: %s\n", TOOL, egl_renderer().c_str());
     } else {
