@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstring>
+#include <vector>
 
 const char* const SHOW_USAGE =
     "usage: ordune [options]\n"
@@ -84,40 +85,39 @@ bool take_value(const Option& opt, const char* v, ShowOptions* o, std::string* e
     return false;
 }
 
+const Option* find_option(const std::string& name) {
+    for (const Option& opt : options)
+        if (name == opt.name)
+            return &opt;
+    return nullptr;
+}
+
 } // namespace
 
 bool parse_show_options(int argc, char** argv, ShowOptions* o, std::string* error) {
+    std::vector<const char*> valued;
+    for (const Option& opt : options)
+        if (opt.kind != FLAG)
+            valued.push_back(opt.name);
+    valued.push_back(nullptr);
+    ArgReader reader = {argc, argv, valued.data()};
+    std::string name, value;
     bool sized = false;
-    for (int i = 1; i < argc; i++) {
-        std::string arg = argv[i];
-        size_t eq = arg.find('=');
-        std::string name = arg.substr(0, eq);
-        const Option* opt = nullptr;
-        for (const Option& candidate : options)
-            if (name == candidate.name)
-                opt = &candidate;
+    for (ArgStep step; (step = next_argument(&reader, &name, &value, error)) != ARG_DONE;) {
+        if (step == ARG_FAULT)
+            return false;
+        const Option* opt = find_option(name);
         if (!opt) {
-            *error = "unknown option " + arg;
+            // A flag given a value comes back whole: "--loop=1".
+            std::string head = name.substr(0, name.find('='));
+            *error = find_option(head) ? head + " takes no value" : "unknown option " + name;
             return false;
         }
         if (opt->kind == FLAG) {
-            if (eq != std::string::npos) {
-                *error = name + " takes no value";
-                return false;
-            }
             o->*opt->flag = true;
             continue;
         }
-        const char* value;
-        if (eq != std::string::npos)
-            value = argv[i] + eq + 1;
-        else if (i + 1 < argc)
-            value = argv[++i];
-        else {
-            *error = name + ": missing value";
-            return false;
-        }
-        if (!take_value(*opt, value, o, error))
+        if (!take_value(*opt, value.c_str(), o, error))
             return false;
         sized = sized || opt->kind == SIZE;
     }

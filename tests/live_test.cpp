@@ -62,7 +62,7 @@ TEST(Options, EachFaultIsOneLineNamingTheArgument) {
         {"--start -1", "--start -1"},
         {"--start 200", "--start 200"},
         {"--start nan", "--start nan"},
-        {"--start", "--start: missing value"},
+        {"--start", "--start needs a value"},
         {"--audio-latency 1001", "--audio-latency 1001"},
         {"--audio-latency 2.5", "--audio-latency 2.5"},
         {"--loop=1", "--loop takes no value"},
