@@ -14,16 +14,24 @@ const canvas = document.getElementById('canvas');
 const title = document.getElementById('title');
 const prompt = document.getElementById('prompt');
 
-// The largest 4:3 box centred in the page, its drawing buffer in device pixels.
-function layout() {
+// The largest 4:3 box centred in the page, in CSS pixels.
+function place() {
   const w = Math.min(innerWidth, Math.round(innerHeight * 4 / 3));
   const h = Math.min(innerHeight, Math.round(innerWidth * 3 / 4));
   Object.assign(canvas.style, {
     width: `${w}px`, height: `${h}px`,
     left: `${(innerWidth - w) / 2}px`, top: `${(innerHeight - h) / 2}px`,
   });
+  return [w, h];
+}
+
+// The box, and the drawing buffer at its size in device pixels. The show keeps the buffer it
+// starts with; a resized page (full screen entered late, a turned phone) only moves the box.
+function layout() {
+  const [w, h] = place();
   canvas.width = Math.round(w * devicePixelRatio);
   canvas.height = Math.round(h * devicePixelRatio);
+  addEventListener('resize', place);
 }
 
 function say(text) {
