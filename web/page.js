@@ -64,6 +64,9 @@ async function start() {
   let report = null;
   let over = false;
   player.onProgress((data) => {
+    // Reports already on their way when the show ended must not hide the title again.
+    if (over)
+      return;
     report = { position: data.pos, at: player.context.currentTime };
     title.hidden = true;
   });
