@@ -5,6 +5,7 @@
 #include "engine/glrecorder.h"
 #include "engine/overlay.h"
 #include "engine/picture.h"
+#include "show/interrupt.h"
 #include "show/offline.h"
 #include "show/replay.h"
 #include "show/show.h"
@@ -13,26 +14,10 @@
 #include <SDL.h>
 #include <cerrno>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <deque>
 #include <malloc.h>
-
-static volatile sig_atomic_t stop_requested = 0;
-
-static void on_signal(int) {
-    stop_requested = 1;
-}
-
-// Installed after SDL_Init, which sets handlers of its own for the same signals.
-static void catch_signals() {
-    struct sigaction sa = {};
-    sa.sa_handler = on_signal;
-    sigemptyset(&sa.sa_mask);
-    sigaction(SIGINT, &sa, nullptr);
-    sigaction(SIGTERM, &sa, nullptr);
-}
 
 // ---- Seeks ---------------------------------------------------------------------------------
 
@@ -226,7 +211,7 @@ struct Live {
             if (!o.window)
                 SDL_WarpMouse(1024, 768); // the full screen's far corner, not the resolution
             poll_events();
-            if (stop_requested)
+            if (interrupt_signal())
                 finish = true;
             bool drawing = !paused || frame_due;
             int ms = drawing ? draw() : 0;
@@ -274,7 +259,7 @@ int live_show(const ShowOptions& o) {
             fclose(live.record);
         return 1;
     }
-    catch_signals();
+    interrupt_catch();
     gl_use_platform();
     picture_open(win.width, win.height, o.dev && !live.recording);
     if (live.recording)

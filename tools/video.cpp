@@ -1,7 +1,7 @@
 // The ffmpeg processes. SIGPIPE is ignored while the encoder runs, so an encoder that dies
 // turns the next write into an error we report instead of killing the renderer.
 #include "tools/video.h"
-#include "tools/interrupt.h"
+#include "show/interrupt.h"
 #include "tools/output.h"
 
 #include <cerrno>

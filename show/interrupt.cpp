@@ -1,5 +1,5 @@
 // The caught signal, kept in one flag the handler may write.
-#include "tools/interrupt.h"
+#include "show/interrupt.h"
 
 #include <csignal>
 
