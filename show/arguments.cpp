@@ -2,6 +2,8 @@
 #include "show/arguments.h"
 
 #include <cerrno>
+#include <cstdarg>
+#include <cstdio>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -101,4 +103,14 @@ ArgStep next_argument(ArgReader* r, std::string* name, std::string* value, std::
         return ARG_FAULT;
     }
     return ARG_OPTION;
+}
+
+int usage_fault(const char* tool, const char* fmt, ...) {
+    va_list ap;
+    va_start(ap, fmt);
+    fprintf(stderr, "%s: ", tool);
+    vfprintf(stderr, fmt, ap);
+    fprintf(stderr, " (see %s --help)\n", tool);
+    va_end(ap);
+    return 2;
 }

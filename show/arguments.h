@@ -35,4 +35,8 @@ enum ArgStep { ARG_DONE, ARG_OPTION, ARG_FAULT };
 // valued option ends the line; ARG_DONE after the last.
 ArgStep next_argument(ArgReader* r, std::string* name, std::string* value, std::string* fault);
 
+// A bad command line as one line on stderr, "TOOL: fault (see TOOL --help)"; returns 2, the
+// exit status for it.
+__attribute__((format(printf, 2, 3))) int usage_fault(const char* tool, const char* fmt, ...);
+
 #endif

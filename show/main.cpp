@@ -1,5 +1,6 @@
 // ordune: the show. Reads the command line (show/options.h) and runs the live show
 // (show/live.h); a bad argument is one line and exit status 2, before any window opens.
+#include "show/arguments.h"
 #include "show/live.h"
 #include "show/options.h"
 
@@ -8,10 +9,8 @@
 int SDL_main(int argc, char** argv) {
     ShowOptions options;
     std::string error;
-    if (!parse_show_options(argc, argv, &options, &error)) {
-        fprintf(stderr, "ordune: %s (see ordune --help)\n", error.c_str());
-        return 2;
-    }
+    if (!parse_show_options(argc, argv, &options, &error))
+        return usage_fault("ordune", "%s", error.c_str());
     if (options.help) {
         fputs(SHOW_USAGE, stdout);
         return 0;

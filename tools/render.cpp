@@ -18,7 +18,7 @@
 #include "show/show.h"
 #include "tools/cues.h"
 #include "tools/egl.h"
-#include "tools/interrupt.h"
+#include "show/interrupt.h"
 #include "tools/output.h"
 #include "tools/png.h"
 #include "tools/progress.h"
@@ -27,7 +27,6 @@
 #include "tools/wav.h"
 
 #include <cerrno>
-#include <cstdarg>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -70,16 +69,6 @@ enum { MAX_SSAA = 4 };
 // Columns of the contact sheet: eight 256-pixel thumbnails make a sheet about 2100 pixels wide.
 enum { SHEET_COLUMNS = 8 };
 
-__attribute__((format(printf, 1, 2))) static int fail_usage(const char* fmt, ...) {
-    va_list ap;
-    va_start(ap, fmt);
-    fprintf(stderr, "%s: ", TOOL);
-    vfprintf(stderr, fmt, ap);
-    fprintf(stderr, " (see %s --help)\n", TOOL);
-    va_end(ap);
-    return EXIT_USAGE;
-}
-
 static int fail(const std::string& why) {
     fprintf(stderr, "%s: %s\n", TOOL, why.c_str());
     return EXIT_RUNTIME;
@@ -114,7 +103,8 @@ static bool take_int(const std::string& name, const std::string& v, int lo, int 
         *out = (int)x;
         return true;
     }
-    fail_usage("%s wants a whole number from %d to %d, not %s", name.c_str(), lo, hi, v.c_str());
+    usage_fault(TOOL, "%s wants a whole number from %d to %d, not %s", name.c_str(), lo, hi,
+                v.c_str());
     return false;
 }
 
@@ -132,7 +122,7 @@ static int take_value(const std::string& a, const std::string& v, Options* o) {
         o->scene = v;
     else if (a == "--gl") {
         if (v != "platform" && v != "es3")
-            return fail_usage("--gl is platform or es3, not %s", v.c_str());
+            return usage_fault(TOOL, "--gl is platform or es3, not %s", v.c_str());
         o->es3 = v == "es3";
     } else if (a == "--ssaa")
         return take_int(a, v, 1, MAX_SSAA, &o->ssaa) ? 0 : EXIT_USAGE;
@@ -140,15 +130,16 @@ static int take_value(const std::string& a, const std::string& v, Options* o) {
         return take_int(a, v, 0, 63, &o->crf) ? 0 : EXIT_USAGE;
     else if (a == "--fps") {
         if (!parse_rate(v.c_str(), &o->rate))
-            return fail_usage("--fps wants a rate above 0 and at most 1000, as 60, 29.97 or "
-                              "30000/1001, not %s",
-                              v.c_str());
+            return usage_fault(TOOL,
+                               "--fps wants a rate above 0 and at most 1000, as 60, 29.97 or "
+                               "30000/1001, not %s",
+                               v.c_str());
     } else if (a == "--size" || a == "--thumb") {
         bool size = a == "--size";
         if (!parse_size(v.c_str(), MIN_SIDE, MAX_SIDE, size ? &o->w : &o->thumb_w,
                         size ? &o->h : &o->thumb_h))
-            return fail_usage("%s wants WxH with sides from %d to %d, not %s", a.c_str(), MIN_SIDE,
-                              MAX_SIDE, v.c_str());
+            return usage_fault(TOOL, "%s wants WxH with sides from %d to %d, not %s", a.c_str(),
+                               MIN_SIDE, MAX_SIDE, v.c_str());
     } else {
         double* target = a == "--at"     ? &o->at
                          : a == "--from" ? &o->from
@@ -156,7 +147,7 @@ static int take_value(const std::string& a, const std::string& v, Options* o) {
                          : a == "--pos"  ? &o->pos
                                          : &o->every;
         if (!parse_number(v.c_str(), target))
-            return fail_usage("%s wants a number, not %s", a.c_str(), v.c_str());
+            return usage_fault(TOOL, "%s wants a number, not %s", a.c_str(), v.c_str());
         o->have_at |= target == &o->at;
         o->have_from |= target == &o->from;
         o->have_to |= target == &o->to;
@@ -185,7 +176,7 @@ static int parse(int argc, char** argv, Options* o) {
         if (step == ARG_DONE)
             return 0;
         if (step == ARG_FAULT)
-            return fail_usage("%s", fault.c_str());
+            return usage_fault(TOOL, "%s", fault.c_str());
         if (a == "--cues=csv") {
             o->cues = o->cues_csv = true;
             continue;
@@ -202,8 +193,14 @@ static int parse(int argc, char** argv, Options* o) {
                     return status;
             }
         if (!known)
-            return fail_usage("unknown option %s", a.c_str());
+            return usage_fault(TOOL, "unknown option %s", a.c_str());
     }
+}
+
+// Where the show's picture lies in the output frame: the centred 4:3 box, or with --fill the
+// whole frame.
+static PictureBox picture_in_frame(const Options& o) {
+    return o.fill ? PictureBox{0, 0, o.w, o.h} : picture_box(o.w, o.h);
 }
 
 // The checks that need the whole command line; 0 or the usage status.
@@ -213,87 +210,90 @@ static int validate(Options* o) {
     double last = offline_time(count - 1, fps), end = (double)count / fps;
     bool range_outputs = !o->video.empty() || !o->audio.empty();
     // The drawn frame: the picture's box, or the whole frame with --fill, ssaa times each side.
-    PictureBox box = o->fill ? PictureBox{0, 0, o->w, o->h} : picture_box(o->w, o->h);
+    PictureBox box = picture_in_frame(*o);
     if (box.w * o->ssaa > MAX_DRAWN_SIDE || box.h * o->ssaa > MAX_DRAWN_SIDE)
-        return fail_usage("--ssaa %d draws %dx%d, beyond %d a side", o->ssaa, box.w * o->ssaa,
-                          box.h * o->ssaa, (int)MAX_DRAWN_SIDE);
+        return usage_fault(TOOL, "--ssaa %d draws %dx%d, beyond %d a side", o->ssaa,
+                           box.w * o->ssaa, box.h * o->ssaa, (int)MAX_DRAWN_SIDE);
     if (!o->video.empty()) {
         o->format = video_format(o->video);
         if (!o->format)
-            return fail_usage("--video %s: the name must end in %s", o->video.c_str(),
-                              video_extensions());
+            return usage_fault(TOOL, "--video %s: the name must end in %s", o->video.c_str(),
+                               video_extensions());
         if (o->crf > o->format->max_crf)
-            return fail_usage("--crf for %s lies from 0 to %d, not %d", o->format->extension,
-                              o->format->max_crf, o->crf);
+            return usage_fault(TOOL, "--crf for %s lies from 0 to %d, not %d", o->format->extension,
+                               o->format->max_crf, o->crf);
         if (o->crf < 0)
             o->crf = o->format->default_crf;
         if (o->w % 2 || o->h % 2)
-            return fail_usage("--video needs an even width and height, not %dx%d", o->w, o->h);
+            return usage_fault(TOOL, "--video needs an even width and height, not %dx%d", o->w,
+                               o->h);
     } else if (o->crf >= 0) {
-        return fail_usage("--crf belongs to --video");
+        return usage_fault(TOOL, "--crf belongs to --video");
     }
     if (!o->scene.empty() || o->have_pos || o->glow) {
         if (o->scene.empty())
-            return fail_usage("--pos and --glow belong to --scene");
+            return usage_fault(TOOL, "--pos and --glow belong to --scene");
         if (!scene_find(o->scene.c_str()))
-            return fail_usage("unknown scene %s (scenes: %s)", o->scene.c_str(), scene_names());
+            return usage_fault(TOOL, "unknown scene %s (scenes: %s)", o->scene.c_str(),
+                               scene_names());
         if (!o->have_pos || o->pos < 0 || o->pos > 1)
-            return fail_usage("--scene needs --pos between 0 and 1");
+            return usage_fault(TOOL, "--scene needs --pos between 0 and 1");
         if (o->cues || o->have_at || o->have_from || o->have_to || range_outputs ||
             !o->sheet.empty() || o->have_every || o->thumb_w > 0 || o->out.empty())
-            return fail_usage("--scene draws one scene alone: it takes -o FRAME.png alone");
+            return usage_fault(TOOL, "--scene draws one scene alone: it takes -o FRAME.png alone");
         // The filter copies its square out of the frame, which must hold it.
         if (o->glow && (box.w < GLOW_SIZE || box.h < GLOW_SIZE))
-            return fail_usage("--glow needs a picture of at least %dx%d, not %dx%d", GLOW_SIZE,
-                              GLOW_SIZE, box.w, box.h);
+            return usage_fault(TOOL, "--glow needs a picture of at least %dx%d, not %dx%d",
+                               GLOW_SIZE, GLOW_SIZE, box.w, box.h);
         return 0;
     }
     if (o->by_time && !o->cues)
-        return fail_usage("--by-time belongs to --cues");
+        return usage_fault(TOOL, "--by-time belongs to --cues");
     if (o->cues) {
         if (o->have_at || o->have_from || o->have_to || range_outputs || !o->sheet.empty() ||
             !o->out.empty())
-            return fail_usage("--cues takes no other output");
+            return usage_fault(TOOL, "--cues takes no other output");
         if (o->silent)
-            return fail_usage("--cues reads the music: it takes no --silent");
+            return usage_fault(TOOL, "--cues reads the music: it takes no --silent");
         return 0;
     }
     if (o->sheet.empty() && (o->have_every || o->thumb_w > 0))
-        return fail_usage("--every and --thumb belong to --contact-sheet");
+        return usage_fault(TOOL, "--every and --thumb belong to --contact-sheet");
     if (o->have_at) {
         if (o->have_from || o->have_to || range_outputs || !o->sheet.empty())
-            return fail_usage("--at draws one frame: it takes -o FRAME.png alone");
+            return usage_fault(TOOL, "--at draws one frame: it takes -o FRAME.png alone");
         if (o->at < 0 || o->at > last)
-            return fail_usage("--at lies between 0 and %g seconds, not %g", last, o->at);
+            return usage_fault(TOOL, "--at lies between 0 and %g seconds, not %g", last, o->at);
         if (o->out.empty())
-            return fail_usage("--at needs -o FRAME.png");
+            return usage_fault(TOOL, "--at needs -o FRAME.png");
         return 0;
     }
     if (!o->have_to)
         o->to = end;
     if (o->from < 0 || o->to > end)
-        return fail_usage("--from and --to lie between 0 and %g seconds, not %g and %g", end,
-                          o->from, o->to);
+        return usage_fault(TOOL, "--from and --to lie between 0 and %g seconds, not %g and %g", end,
+                           o->from, o->to);
     if (offline_frame_at(o->from, fps) >= offline_frame_at(o->to, fps))
-        return fail_usage("--from %g to --to %g holds no frame at %g fps", o->from, o->to, fps);
+        return usage_fault(TOOL, "--from %g to --to %g holds no frame at %g fps", o->from, o->to,
+                           fps);
     if (!o->sheet.empty()) {
         if (range_outputs || !o->out.empty())
-            return fail_usage("--contact-sheet takes no other output");
+            return usage_fault(TOOL, "--contact-sheet takes no other output");
         if (o->every < 1.0 / fps)
-            return fail_usage("--every must be at least one frame (%g s), not %g", 1.0 / fps,
-                              o->every);
+            return usage_fault(TOOL, "--every must be at least one frame (%g s), not %g", 1.0 / fps,
+                               o->every);
         if (o->thumb_w == 0) {
             o->thumb_w = o->w / 4 > 0 ? o->w / 4 : 1;
             o->thumb_h = o->h / 4 > 0 ? o->h / 4 : 1;
         }
         if (o->thumb_w > o->w || o->thumb_h > o->h)
-            return fail_usage("--thumb %dx%d is larger than the frame %dx%d", o->thumb_w,
-                              o->thumb_h, o->w, o->h);
+            return usage_fault(TOOL, "--thumb %dx%d is larger than the frame %dx%d", o->thumb_w,
+                               o->thumb_h, o->w, o->h);
         return 0;
     }
     if (o->out.empty() && !range_outputs)
-        return fail_usage("nothing to write: give --at, -o DIR, --video, --audio, "
-                          "--contact-sheet or --cues");
+        return usage_fault(TOOL, "nothing to write: give --at, -o DIR, --video, --audio, "
+                                 "--contact-sheet or --cues");
     return 0;
 }
 
@@ -315,7 +315,7 @@ static Frame frame_for(const Options& o) {
     Frame f;
     f.w = o.w;
     f.h = o.h;
-    f.box = o.fill ? PictureBox{0, 0, o.w, o.h} : picture_box(o.w, o.h);
+    f.box = picture_in_frame(o);
     f.ssaa = o.ssaa;
     return f;
 }

@@ -14,7 +14,6 @@
 #include "show/offline.h"
 #include "show/show.h"
 
-#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -33,17 +32,6 @@ static const char* usage =
     "  -h, --help   this text\n"
     "  --version    the version\n"
     "Each JSON batch names what drew it: \"scene\" is a scene's name, or \"backdrop\".\n";
-
-// One line naming the fault and the hint; the exit status for bad arguments.
-__attribute__((format(printf, 1, 2))) static int fail_usage(const char* fmt, ...) {
-    va_list ap;
-    va_start(ap, fmt);
-    fprintf(stderr, "%s: ", TOOL);
-    vfprintf(stderr, fmt, ap);
-    fprintf(stderr, " (see %s --help)\n", TOOL);
-    va_end(ap);
-    return 2;
-}
 
 static void print_floats(const float* f, int n) {
     for (int i = 0; i < n; i++)
@@ -104,7 +92,7 @@ int main(int argc, char** argv) {
     std::string a, v, fault;
     for (ArgStep step; (step = next_argument(&reader, &a, &v, &fault)) != ARG_DONE;) {
         if (step == ARG_FAULT)
-            return fail_usage("%s", fault.c_str());
+            return usage_fault(TOOL, "%s", fault.c_str());
         if (a == "--summary") {
             summary = true;
         } else if (a == "--glow") {
@@ -121,15 +109,16 @@ int main(int argc, char** argv) {
             scene = v;
         } else if (a == "--fps") {
             if (!parse_rate(v.c_str(), &rate))
-                return fail_usage("--fps wants a rate above 0 and at most 1000, not %s", v.c_str());
+                return usage_fault(TOOL, "--fps wants a rate above 0 and at most 1000, not %s",
+                                   v.c_str());
         } else if (a == "--at" || a == "--pos") {
             double* target = a == "--at" ? &at : &pos;
             if (!parse_number(v.c_str(), target))
-                return fail_usage("%s wants a number, not %s", a.c_str(), v.c_str());
+                return usage_fault(TOOL, "%s wants a number, not %s", a.c_str(), v.c_str());
             have_at |= target == &at;
             have_pos |= target == &pos;
         } else {
-            return fail_usage("unknown option %s", a.c_str());
+            return usage_fault(TOOL, "unknown option %s", a.c_str());
         }
     }
     double fps = rate.fps();
@@ -137,15 +126,15 @@ int main(int argc, char** argv) {
     if (!scene.empty()) {
         entry = scene_find(scene.c_str());
         if (!entry)
-            return fail_usage("unknown scene %s (scenes: %s)", scene.c_str(), scene_names());
+            return usage_fault(TOOL, "unknown scene %s (scenes: %s)", scene.c_str(), scene_names());
         if (!have_pos || pos < 0 || pos > 1)
-            return fail_usage("--scene needs --pos between 0 and 1");
+            return usage_fault(TOOL, "--scene needs --pos between 0 and 1");
         if (have_at)
-            return fail_usage("--at and --scene exclude each other");
+            return usage_fault(TOOL, "--at and --scene exclude each other");
     } else if (!have_at || at < 0 || at > 200.0) {
-        return fail_usage("--at needs a time between 0 and 200 seconds");
+        return usage_fault(TOOL, "--at needs a time between 0 and 200 seconds");
     } else if (glow) {
-        return fail_usage("--glow needs --scene");
+        return usage_fault(TOOL, "--glow needs --scene");
     }
 
     gl_use_null();
