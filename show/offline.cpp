@@ -36,7 +36,11 @@ void offline_begin(bool music) {
 // advanceTo moves only a module opened offline, so the music follows the frames for whoever
 // opened it (offline_begin, or a live driver rewinding its player to seek).
 void offline_draw(long k, double fps, std::vector<short>* pcm) {
-    kello.time = offline_time(k, fps);
+    offline_draw_at(offline_time(k, fps), pcm);
+}
+
+void offline_draw_at(float seconds, std::vector<short>* pcm) {
+    kello.time = seconds;
     sound.advanceTo(kello.time, pcm);
     show_frame(show_ms(kello.time));
 }

@@ -26,6 +26,10 @@ void offline_begin(bool music = true);
 // frame's audio to pcm when pcm is not null. Frames must be drawn in order, none skipped, from
 // show_init or show_restart on (replay_to starts later, where that draws the same).
 void offline_draw(long k, double fps, std::vector<short>* pcm);
+// The same at show time `seconds` off any grid, for a driver whose clock follows something else
+// (the web page, its music): the clock reads `seconds`, the music moves there, the frame is drawn.
+// Times must not go backwards.
+void offline_draw_at(float seconds, std::vector<short>* pcm);
 // Draws frames [from, to) through the null back end and restores the back end in force.
 void offline_skip(long from, long to, double fps);
 // Renders the music up to frame k's time without drawing, appending to pcm when not null.

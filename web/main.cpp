@@ -48,9 +48,7 @@ static void live_frame() {
     // never does.
     if (t < kello.time)
         t = kello.time;
-    kello.time = (float)t;
-    sound.advanceTo(kello.time, nullptr);
-    show_frame(show_ms(kello.time));
+    offline_draw_at((float)t, nullptr);
     gles3_flush();
     if (show_ms(kello.time) > SHOW_LAST_MS) {
         emscripten_cancel_main_loop();
